@@ -1,0 +1,29 @@
+// The command line: which command, its files and options, checked before any
+// plug-in is loaded.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class Command { Help, Info, Render, Demo };
+
+struct ParameterSetting {
+    std::string nameOrIndex;
+    float value = 0;
+};
+
+struct Options {
+    Command command = Command::Help;
+    std::string plugin;        // empty for `demo` means "the one beside the program"
+    std::string input, output;  // render
+    std::string outputFolder;  // demo
+    std::vector<ParameterSetting> settings;
+    std::string loadState, saveState;
+    int blockSize = 512;
+    double tailSeconds = 2.0;
+};
+
+// `args` without the program name. Throws UsageError for anything amiss.
+Options parseCommandLine(const std::vector<std::string>& args);
+
+std::string usageText();
