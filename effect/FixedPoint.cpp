@@ -4,7 +4,8 @@
 #include <cstring>
 
 void formatFixed(float value, char* text, int decimals) {
-    if (!(value <= 99999999.0f) || value < -9999999.0f) return;  // NaN too
+    const double number = value;
+    if (!(number <= 99999999.0) || number < -9999999.0) return;  // NaN too
 
     constexpr int kWidth = 8;
     char digits[kWidth + 1] = {};
