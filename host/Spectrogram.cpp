@@ -53,14 +53,10 @@ std::vector<float> mixToMono(const AudioBuffer& audio) {
     return mono;
 }
 
-// Level in dBFS per (column, row): a Hann-windowed FFT centred on each
-// column, each row taking the loudest bin in its slice of the log axis.
-struct LevelGrid {
-    int columns, rows;
-    std::vector<float> db;  // row-major, row 0 = highest frequency
-};
+}  // namespace
 
-LevelGrid analyse(const AudioBuffer& audio, int columns, int rows, double lowHz, double highHz) {
+LevelGrid spectrogramLevels(const AudioBuffer& audio, int columns, int rows, double lowHz, double highHz) {
+    if (columns <= 0 || rows <= 0 || !(lowHz > 0) || !(highHz > lowHz)) return {};
     std::size_t n = 256;
     while (static_cast<double>(n) < audio.sampleRate * 0.046) n <<= 1;  // ~46 ms windows
     std::vector<float> window(n);
@@ -111,6 +107,8 @@ LevelGrid analyse(const AudioBuffer& audio, int columns, int rows, double lowHz,
     }
     return grid;
 }
+
+namespace {
 
 double niceTimeStep(double seconds) {
     for (const double step : {0.1, 0.2, 0.25, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0})
@@ -163,7 +161,7 @@ void writeSpectrogramPng(const std::string& path, const AudioBuffer& audio, cons
     cairo_paint(cr);
 
     // The level grid goes straight into the surface's pixels.
-    const LevelGrid grid = analyse(audio, plotW, plotH, lowHz, highHz);
+    const LevelGrid grid = spectrogramLevels(audio, plotW, plotH, lowHz, highHz);
     cairo_surface_flush(surface.get());
     unsigned char* pixels = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());
