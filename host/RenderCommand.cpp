@@ -112,8 +112,11 @@ int runRender(const Options& options, std::ostream& out, std::ostream& err) {
                   input.seconds(), result.audioSeconds() - input.seconds());
     out << line;
     if (stateFile) out << "saved state to " << options.saveState << "\n";
-    std::snprintf(line, sizeof line, "processReplacing: %.4f s for %.3f s of audio in blocks of %d = %.1fx real time\n",
-                  result.processSeconds, result.audioSeconds(), options.blockSize, result.realTimeFactor());
+    if (result.realTimeFactor() > 0)
+        std::snprintf(line, sizeof line, "processReplacing: %.4f s for %.3f s of audio in blocks of %d = %.1fx real time\n",
+                      result.processSeconds, result.audioSeconds(), options.blockSize, result.realTimeFactor());
+    else
+        std::snprintf(line, sizeof line, "processReplacing: nothing to measure for %.3f s of audio\n", result.audioSeconds());
     out << line;
     return 0;
 }
