@@ -1,0 +1,204 @@
+// Real-time behaviour of processing: no allocation on the audio thread, and
+// automation from another thread while blocks are processed (this test is run
+// under ThreadSanitizer too).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "EngineTestSupport.h"
+#include "effect/Parameters.h"
+
+// ---------------------------------------------------------------- counting allocator
+//
+// Every global allocation function of this executable goes through here; a
+// thread can arm the counter around the calls it wants to check.
+
+namespace {
+thread_local bool tArmed = false;
+thread_local long tAllocations = 0;
+
+void* allocate(std::size_t size, std::size_t alignment, bool nothrow) {
+    if (tArmed) ++tAllocations;
+    if (size == 0) size = 1;
+    void* p = nullptr;
+    if (alignment > alignof(std::max_align_t)) {
+        const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
+        p = std::aligned_alloc(alignment, rounded);
+    } else {
+        p = std::malloc(size);
+    }
+    if (!p && !nothrow) throw std::bad_alloc();
+    return p;
+}
+
+void release(void* p) noexcept {
+    if (tArmed && p) ++tAllocations;  // freeing on the audio thread counts too
+    std::free(p);
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size, 0, false); }
+void* operator new[](std::size_t size) { return allocate(size, 0, false); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, 0, true); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, 0, true); }
+void* operator new(std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a), false); }
+void* operator new[](std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a), false); }
+void* operator new(std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
+    return allocate(size, static_cast<std::size_t>(a), true);
+}
+void* operator new[](std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
+    return allocate(size, static_cast<std::size_t>(a), true);
+}
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t) noexcept { release(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
+void operator delete(void* p, std::align_val_t) noexcept { release(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { release(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { release(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { release(p); }
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { release(p); }
+
+using namespace enginetest;
+
+namespace {
+
+class AllocationCount {
+public:
+    AllocationCount() {
+        tAllocations = 0;
+        tArmed = true;
+    }
+    ~AllocationCount() { tArmed = false; }
+    long stop() {
+        tArmed = false;
+        return tAllocations;
+    }
+};
+
+class Realtime : public ::testing::Test {};
+
+TEST_F(Realtime, CountingAllocatorSeesAllocations) {
+    // The counter itself must work, or the tests below prove nothing.
+    AllocationCount count;
+    auto* p = new std::vector<float>(100);
+    delete p;
+    auto* q = new (std::align_val_t{64}) float[3];
+    ::operator delete[](q, std::align_val_t{64});
+    EXPECT_EQ(count.stop(), 6);
+}
+
+TEST_F(Realtime, ProcessingAllocatesNothing) {
+    const int kFrames = 512;
+    std::vector<float> inL(kFrames), inR(kFrames), outL(kFrames), outR(kFrames);
+    Random random(1);
+    for (int i = 0; i < kFrames; ++i) {
+        inL[i] = random.bipolar();
+        inR[i] = random.bipolar();
+    }
+    VstSpeakerArrangement one = arrangement(1), two = arrangement(2);
+    struct Setup {
+        audioMasterCallback host;
+        bool monoArrangement;
+        bool nullRightIn;
+        bool nullRightOut;
+    } setups[] = {
+        {connectedHost, false, false, false},
+        {secondPinUnconnectedHost, false, false, false},
+        {nullptr, false, false, false},
+        {connectedHost, true, false, false},
+        {connectedHost, false, true, true},
+    };
+    for (const Setup& setup : setups) {
+        auto effect = makeEffect(setup.host);
+        if (setup.monoArrangement) {
+            ASSERT_TRUE(effect->setSpeakerArrangement(&one, &two));
+        }
+        AEffect* record = effect->getAeffect();
+        float* inputs[2] = {inL.data(), setup.nullRightIn ? nullptr : inR.data()};
+        float* outputs[2] = {outL.data(), setup.nullRightOut ? nullptr : outR.data()};
+
+        AllocationCount count;
+        for (int block = 0; block < 20; ++block) {
+            record->processReplacing(record, inputs, outputs, kFrames);
+            // Automation from the audio thread, every parameter, Transpose
+            // stepping, glides started, bypass toggled.
+            const float v = static_cast<float>(block % 7) / 6.0f;
+            for (int index = 0; index < kNumParameters; ++index) record->setParameter(record, index, v);
+            effect->processReplacing(inputs, outputs, block % 3 == 0 ? 1 : kFrames);
+        }
+        EXPECT_EQ(count.stop(), 0);
+    }
+}
+
+// One thread processes while another automates every parameter through the
+// record's entry, as a host may do. The outputs must stay finite.
+TEST_F(Realtime, AutomationFromAnotherThreadWhileProcessing) {
+    auto effect = makeEffect();
+    AEffect* record = effect->getAeffect();
+    constexpr int kBlocks = 200;
+    constexpr int kFrames = 256;
+
+    std::atomic<bool> audioDone{false};
+    std::atomic<bool> automationStarted{false};
+    std::atomic<long> changes{0};
+
+    std::thread automation([&] {
+        Random random(31);
+        automationStarted.store(true);
+        long n = 0;
+        while (!audioDone.load()) {
+            for (int index = 0; index < kNumParameters; ++index) {
+                float v = random.unit();
+                if (index == kTranspose) v = static_cast<float>(random.below(49)) / 48.0f;  // new step most times
+                if (index == kBypass) v = (n / 8) % 2 ? 1.0f : 0.0f;
+                if (index == kDecay) v = random.unit() * 1.2f;
+                record->setParameter(record, index, v);
+            }
+            ++n;
+            changes.store(n);
+            std::this_thread::yield();
+        }
+    });
+
+    bool finite = true;
+    std::thread audio([&] {
+        while (!automationStarted.load()) std::this_thread::yield();
+        Random random(32);
+        std::vector<float> inL(kFrames), inR(kFrames), outL(kFrames), outR(kFrames);
+        float* inputs[2] = {inL.data(), inR.data()};
+        float* outputs[2] = {outL.data(), outR.data()};
+        for (int block = 0; block < kBlocks; ++block) {
+            for (int i = 0; i < kFrames; ++i) {
+                inL[i] = random.bipolar();
+                inR[i] = random.bipolar();
+            }
+            record->processReplacing(record, inputs, outputs, kFrames);
+            for (int i = 0; i < kFrames; ++i) finite = finite && std::isfinite(outL[i]) && std::isfinite(outR[i]);
+        }
+        audioDone.store(true);
+    });
+
+    audio.join();
+    automation.join();
+    EXPECT_TRUE(finite);
+    EXPECT_GT(changes.load(), 0);
+
+    // Once quiet again, the engine has taken the last transposition.
+    std::vector<float> l(64, 0.1f), r(64, 0.1f), ol(64), orr(64);
+    float* inputs[2] = {l.data(), r.data()};
+    float* outputs[2] = {ol.data(), orr.data()};
+    effect->processReplacing(inputs, outputs, 64);
+    EXPECT_EQ(effect->engine().currentTransposition(), effect->engine().transpositionTarget());
+    for (int i = 0; i < 64; ++i) EXPECT_TRUE(std::isfinite(ol[i]) && std::isfinite(orr[i]));
+}
+
+}  // namespace
