@@ -4,6 +4,7 @@
 // sample rate, channel routing and parameter changes between blocks.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -263,6 +264,53 @@ private:
     default: break;
     }
     return rig.set(index, v);
+}
+
+// The reference formulas hold the values the parameter table documents, and
+// the effect's own formulas give the same bits over the nominal range.
+TEST(ReferenceFormulas, GiveTheDocumentedValues) {
+    using namespace reference::formulas;
+    EXPECT_EQ(outputGain(0.5f), 1.0f);
+    EXPECT_EQ(outputGain(1.0f), 4.0f);
+    EXPECT_NEAR(feedback(0.0f, 1.0f), 0.9220, 5e-5);
+    EXPECT_NEAR(feedback(0.25f, 1.0f), 0.9593, 5e-5);
+    EXPECT_NEAR(feedback(0.5f, 1.0f), 0.9752, 5e-5);
+    EXPECT_NEAR(feedback(1.0f, 1.0f), 0.9980, 5e-5);
+    EXPECT_NEAR(damping(0.0f), 0.99729, 5e-6);
+    EXPECT_NEAR(damping(1.0f), 0.54201, 5e-6);
+    const float ratios[] = {0.25f, 0.5f, 1.0f, 2.0f, 4.0f};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(transposition(transposeStep(i * 0.25f)), ratios[i]) << i;
+    EXPECT_EQ(transposeStep(0.52f), 25);  // rounds to the nearest step
+    EXPECT_EQ(transposeStep(0.48f), 23);
+    EXPECT_NEAR(tuningRatio(0.5f), 1.0, 3e-6);
+    EXPECT_NEAR(tuningRatio(0.0f), 1.0 / 1.05946, 1e-7);
+    EXPECT_EQ(bypassSwitch(0.49f), 0);
+    EXPECT_EQ(bypassSwitch(0.5f), 1);
+    EXPECT_EQ(bypassSwitch(1.49f), 1);
+}
+
+TEST(ReferenceFormulas, AgreeWithTheEffectsFormulasOverTheNominalRange) {
+    std::vector<float> values;
+    for (int i = 0; i <= 2000; ++i) values.push_back(static_cast<float>(i) / 2000.0f);
+    for (float v : {1e-7f, 0.29999998f, 0.49999997f, 0.50000006f, 0.99999994f}) values.push_back(v);
+    for (int step = 0; step < 48; ++step) {  // both sides of each boundary between steps
+        values.push_back(std::nextafter((step + 0.5f) / 48.0f, 0.0f));
+        values.push_back((step + 0.5f) / 48.0f);
+    }
+    for (float v : values) {
+        SCOPED_TRACE(describeFloat(v));
+        ASSERT_EQ(bits(formula::outputGain(v)), bits(reference::formulas::outputGain(v)));
+        ASSERT_EQ(bits(formula::damping(v)), bits(reference::formulas::damping(v)));
+        ASSERT_EQ(bits(formula::tuningRatio(v)), bits(reference::formulas::tuningRatio(v)));
+        ASSERT_EQ(formula::bypassSwitch(v), reference::formulas::bypassSwitch(v));
+        ASSERT_EQ(formula::transposeStep(v), reference::formulas::transposeStep(v));
+        for (int step = 0; step <= 48; ++step) {
+            const float ratio = reference::formulas::transposition(step);
+            ASSERT_EQ(bits(formula::transposition(step)), bits(ratio)) << "step " << step;
+            ASSERT_EQ(bits(formula::feedback(v, ratio)), bits(reference::formulas::feedback(v, ratio)))
+                << "step " << step;
+        }
+    }
 }
 
 // Params: sample rate, block size.
