@@ -320,9 +320,13 @@ TEST_P(EngineMatchesReferenceSweep, AllSignalsWithParameterChangesBetweenBlocks)
     const float fs = std::get<0>(GetParam());
     const int blockSize = std::get<1>(GetParam());
     constexpr long kFrames = 16384;
+    static constexpr Route kRoutes[] = {Route::Stereo,     Route::RightOutputMissing, Route::RightInputMissing,
+                                        Route::MonoToMono, Route::HostSaysUnconnected, Route::MonoToStereo};
+    int routeIndex = static_cast<int>(fs / 1000.0f) + blockSize;
     for (Signal signal : kAllSignals) {
-        SCOPED_TRACE(name(signal));
-        Rig rig;
+        const Route route = kRoutes[routeIndex++ % 6];
+        SCOPED_TRACE(::testing::Message() << name(signal) << ", " << name(route));
+        Rig rig(route);
         rig.setSampleRate(fs);
         rig.resume();
         ASSERT_TRUE(rig.set(kMix, 0.8f));
@@ -333,7 +337,14 @@ TEST_P(EngineMatchesReferenceSweep, AllSignalsWithParameterChangesBetweenBlocks)
         long nextLineCheck = 4096;
         while (rig.framesDone() < kFrames) {
             while (rig.framesDone() >= nextChange) {
-                ASSERT_TRUE(randomChange(rig, random));
+                const int kind = random.below(24);
+                if (kind == 0) {
+                    rig.setSampleRate(kSampleRates[random.below(5)]);  // retunes the ringing strings
+                } else if (kind == 1) {
+                    rig.resume();
+                } else {
+                    ASSERT_TRUE(randomChange(rig, random));
+                }
                 nextChange += 300 + random.below(1500);
             }
             ASSERT_TRUE(rig.process(source, blockSize));

@@ -79,7 +79,7 @@ inline const char* name(Signal s) {
     return "?";
 }
 
-// Fills both channels of a stereo test signal, sample `start` onwards.
+// A stereo test signal, handed out block after block.
 class SignalSource {
 public:
     SignalSource(Signal kind, std::uint32_t seed) : kind_(kind), random_(seed) {}
@@ -116,18 +116,6 @@ private:
 struct StereoBlock {
     explicit StereoBlock(int frames) : inL(frames), inR(frames), outL(frames), outR(frames) {}
     std::vector<float> inL, inR, outL, outR;
-    float* inputs[2] = {nullptr, nullptr};
-    float* outputs[2] = {nullptr, nullptr};
-    float** in() {
-        inputs[0] = inL.data();
-        inputs[1] = inR.data();
-        return inputs;
-    }
-    float** out() {
-        outputs[0] = outL.data();
-        outputs[1] = outR.data();
-        return outputs;
-    }
 };
 
 inline VstSpeakerArrangement arrangement(VstInt32 channels) {
