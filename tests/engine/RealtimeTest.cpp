@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -165,7 +166,7 @@ TEST_F(Realtime, AutomationFromAnotherThreadWhileProcessing) {
             }
             ++n;
             changes.store(n);
-            std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::microseconds(50));  // a busy automation lane
         }
     });
 
