@@ -28,6 +28,7 @@ ResonatorEngine::ResonatorEngine() {
 
 void ResonatorEngine::setTransposition(float ratio) {
     transpositionTarget_.store(ratio, std::memory_order_relaxed);
+    transpositionSampleRate_.store(sampleRate_.load(std::memory_order_relaxed), std::memory_order_relaxed);
     transpositionPending_.store(true, std::memory_order_release);
 }
 
@@ -35,12 +36,13 @@ void ResonatorEngine::reset() {
     for (auto& line : lines_) std::fill_n(line.get(), kLineLength, 0.0f);
     lowpass_.fill(0.0f);
     writePos_ = kLineMask;
-    // The read positions are derived on the first processed sample; the
-    // lines are silent until then, so where they point does not matter.
     transpositionPending_.store(false, std::memory_order_relaxed);
     transposition_ = transpositionTarget_.load(std::memory_order_relaxed);
     tuning_ = tuningTarget_.load(std::memory_order_relaxed);
     detune_ = detuneTarget_.load(std::memory_order_relaxed);
+    // Stale read positions could point at the write position, and the first
+    // sample would then hear its own excitation as a click.
+    updateReadPositions(sampleRate_.load(std::memory_order_relaxed));
 }
 
 void ResonatorEngine::applyPendingTransposition() {
@@ -49,7 +51,7 @@ void ResonatorEngine::applyPendingTransposition() {
     // Shorter or longer strings start from silence; older signal further
     // back in the lines is kept.
     for (auto& line : lines_) std::fill_n(line.get(), kClearedOnTranspose, 0.0f);
-    updateReadPositions(sampleRate_.load(std::memory_order_relaxed));
+    updateReadPositions(transpositionSampleRate_.load(std::memory_order_relaxed));
 }
 
 void ResonatorEngine::updateReadPositions(double fs) {

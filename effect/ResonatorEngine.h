@@ -83,6 +83,10 @@ private:
     std::atomic<float> transpositionTarget_{1.0f};
     std::atomic<std::int32_t> bypass_{0};
     std::atomic<float> sampleRate_{44100.0f};
+    // The rate in force when the transposition changed: the new read
+    // positions are those of that moment, even if the rate changes before
+    // the audio thread takes them up.
+    std::atomic<float> transpositionSampleRate_{44100.0f};
     std::atomic<bool> transpositionPending_{false};
 
     // Owned by the audio thread.
