@@ -1,33 +1,24 @@
 #include "Fft.h"
 
-#include <cmath>
-#include <numbers>
+#include <algorithm>
+#include <climits>
+#include <new>
 #include <stdexcept>
-#include <utility>
 
-void fft(std::vector<std::complex<float>>& data) {
-    const std::size_t n = data.size();
-    if (n == 0 || (n & (n - 1)) != 0) throw std::invalid_argument("fft size must be a power of two");
+// FFTW documents std::complex<float> as laid out like fftwf_complex (real,
+// then imaginary), which output() relies on.
+static_assert(sizeof(std::complex<float>) == sizeof(fftwf_complex));
 
-    for (std::size_t i = 1, j = 0; i < n; ++i) {  // bit-reversal permutation
-        std::size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) std::swap(data[i], data[j]);
-    }
-    for (std::size_t length = 2; length <= n; length <<= 1) {
-        const double angle = -2.0 * std::numbers::pi / static_cast<double>(length);
-        const std::complex<double> step(std::cos(angle), std::sin(angle));
-        for (std::size_t start = 0; start < n; start += length) {
-            std::complex<double> w(1.0, 0.0);
-            for (std::size_t k = 0; k < length / 2; ++k) {
-                const std::complex<float> wf(static_cast<float>(w.real()), static_cast<float>(w.imag()));
-                const std::complex<float> even = data[start + k];
-                const std::complex<float> odd = data[start + k + length / 2] * wf;
-                data[start + k] = even + odd;
-                data[start + k + length / 2] = even - odd;
-                w *= step;
-            }
-        }
-    }
+RealFft::RealFft(std::size_t size) : size_(size) {
+    if (size == 0) throw std::invalid_argument("an FFT needs at least one sample");
+    if (size > static_cast<std::size_t>(INT_MAX)) throw std::invalid_argument("FFT size too large");
+    input_.reset(fftwf_alloc_real(size));
+    output_.reset(fftwf_alloc_complex(bins()));
+    if (!input_ || !output_) throw std::bad_alloc();
+    // FFTW_ESTIMATE plans without trial runs, so the buffers are not touched.
+    plan_.reset(fftwf_plan_dft_r2c_1d(static_cast<int>(size), input_.get(), output_.get(), FFTW_ESTIMATE));
+    if (!plan_) throw std::bad_alloc();
+    std::fill(input_.get(), input_.get() + size, 0.0f);
+    float* out = reinterpret_cast<float*>(output_.get());
+    std::fill(out, out + 2 * bins(), 0.0f);
 }

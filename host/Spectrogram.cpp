@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 #include <numbers>
+#include <span>
 #include <vector>
 
 #include "Fft.h"
@@ -70,20 +71,22 @@ LevelGrid spectrogramLevels(const AudioBuffer& audio, int columns, int rows, dou
 
     const std::vector<float> mono = mixToMono(audio);
     LevelGrid grid{columns, rows, std::vector<float>(static_cast<std::size_t>(columns * rows))};
-    std::vector<std::complex<float>> frame(n);
-    std::vector<float> magnitude(n / 2 + 1);
+    RealFft fft(n);  // one plan for every column
+    std::vector<float> magnitude(fft.bins());
     const double ratio = highHz / lowHz;
 
     for (int x = 0; x < columns; ++x) {
         const double centre = (x + 0.5) / columns * static_cast<double>(mono.size());
         const auto first = static_cast<long long>(centre) - static_cast<long long>(n / 2);
+        const std::span<float> frame = fft.input();
         for (std::size_t i = 0; i < n; ++i) {
             const long long at = first + static_cast<long long>(i);
             const float v = (at >= 0 && at < static_cast<long long>(mono.size())) ? mono[static_cast<std::size_t>(at)] : 0.0f;
-            frame[i] = {v * window[i], 0.0f};
+            frame[i] = v * window[i];
         }
-        fft(frame);
-        for (std::size_t k = 0; k < magnitude.size(); ++k) magnitude[k] = std::abs(frame[k]) * gain;
+        fft.execute();
+        const auto bins = fft.output();
+        for (std::size_t k = 0; k < magnitude.size(); ++k) magnitude[k] = std::abs(bins[k]) * gain;
 
         for (int y = 0; y < rows; ++y) {
             const int fromBottom = rows - 1 - y;

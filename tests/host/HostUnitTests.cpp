@@ -1,14 +1,19 @@
 // The host's pieces, tested directly: command line, naming, the program
-// chunk layout, rendering through a fixture plug-in, and the output files.
+// chunk layout, rendering through a fixture plug-in, the FFT and the output
+// files.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <cstring>
 #include <numbers>
+#include <random>
+#include <stdexcept>
 
 #include "AudioFile.h"
 #include "CommandLine.h"
+#include "Fft.h"
 #include "HostError.h"
 #include "HostTestSupport.h"
 #include "PendingFile.h"
@@ -231,6 +236,63 @@ TEST(AudioFile, FloatWavKeepsSamplesAndRejectsNonAudio) {
     EXPECT_THROW(readAudioFile(dir.path("absent.wav")), HostError);
     EXPECT_THROW(writeFloatWav(dir.path("y.wav"), AudioBuffer{}), HostError);
     EXPECT_EQ(dir.files(), (std::vector<std::string>{"text.wav", "x.wav"}));
+}
+
+// The transform as the host relies on it: bins 0..n/2, unnormalised, with
+// FFTW's sign convention X[k] = sum x[j] e^(-2 pi i jk/n).
+std::vector<std::complex<double>> directTransform(const std::vector<float>& x) {
+    const std::size_t n = x.size();
+    std::vector<std::complex<double>> out(n / 2 + 1);
+    for (std::size_t k = 0; k < out.size(); ++k)
+        for (std::size_t j = 0; j < n; ++j)
+            out[k] += static_cast<double>(x[j]) * std::polar(1.0, -2 * std::numbers::pi * static_cast<double>(j * k) / n);
+    return out;
+}
+
+TEST(RealFft, CosineSineAndConstantLandWhereAndHowLoudExpected) {
+    constexpr std::size_t n = 64;
+    RealFft fft(n);
+    ASSERT_EQ(fft.size(), n);
+    ASSERT_EQ(fft.bins(), 33u);
+    ASSERT_EQ(fft.output().size(), 33u);
+    const auto fill = [&](auto f) {
+        for (std::size_t j = 0; j < n; ++j) fft.input()[j] = static_cast<float>(f(2 * std::numbers::pi * j / n));
+        fft.execute();
+    };
+    fill([](double t) { return 0.5 * std::cos(5 * t); });
+    for (std::size_t k = 0; k < fft.bins(); ++k) {
+        const std::complex<float> expected = k == 5 ? std::complex<float>(0.5f * n / 2, 0) : 0.0f;
+        EXPECT_NEAR(std::abs(fft.output()[k] - expected), 0.0, 1e-4) << "bin " << k;
+    }
+    fill([](double t) { return 0.5 * std::sin(5 * t); });
+    EXPECT_NEAR(fft.output()[5].real(), 0.0, 1e-4);
+    EXPECT_NEAR(fft.output()[5].imag(), -0.5 * n / 2, 1e-4);
+    fill([](double) { return 0.25; });
+    EXPECT_NEAR(fft.output()[0].real(), 0.25 * n, 1e-4);
+    EXPECT_NEAR(std::abs(fft.output()[1]), 0.0, 1e-4);
+    fill([](double t) { return std::cos(32 * t); });  // Nyquist: +1, -1, ...
+    EXPECT_NEAR(fft.output()[32].real(), static_cast<double>(n), 1e-3);
+}
+
+TEST(RealFft, OnePlanServesFrameAfterFrameOfAnySize) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> sample(-1.0f, 1.0f);
+    for (const std::size_t n : {1u, 2u, 12u, 15u, 256u}) {
+        RealFft fft(n);
+        for (int frame = 0; frame < 3; ++frame) {
+            std::vector<float> x(n);
+            for (float& v : x) v = sample(random);
+            std::copy(x.begin(), x.end(), fft.input().begin());
+            fft.execute();
+            const auto expected = directTransform(x);
+            for (std::size_t k = 0; k < expected.size(); ++k) {
+                const std::complex<double> got(fft.output()[k].real(), fft.output()[k].imag());
+                EXPECT_NEAR(std::abs(got - expected[k]), 0.0, 1e-4 * static_cast<double>(n))
+                    << "size " << n << ", frame " << frame << ", bin " << k;
+            }
+        }
+    }
+    EXPECT_THROW(RealFft(0), std::invalid_argument);
 }
 
 TEST(Spectrogram, SineLandsOnItsFrequencyRow) {
