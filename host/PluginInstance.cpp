@@ -159,10 +159,13 @@ std::vector<std::uint8_t> PluginInstance::chunk() {
     return std::vector<std::uint8_t>(bytes, bytes + size);
 }
 
-void PluginInstance::setChunk(const std::vector<std::uint8_t>& bytes) {
+bool PluginInstance::offerChunk(const std::vector<std::uint8_t>& bytes) {
     requireChunks();
     // The plug-in gets its own copy to read; ours stays untouched.
     std::vector<std::uint8_t> copy = bytes;
-    if (dispatch(effSetChunk, 0, static_cast<VstIntPtr>(copy.size()), copy.data()) == -1)
-        throw HostError(inQuotes(path_) + " rejected the state");
+    return dispatch(effSetChunk, 0, static_cast<VstIntPtr>(copy.size()), copy.data()) != -1;
+}
+
+void PluginInstance::setChunk(const std::vector<std::uint8_t>& bytes) {
+    if (!offerChunk(bytes)) throw HostError(inQuotes(path_) + " rejected the state");
 }

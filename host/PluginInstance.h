@@ -46,6 +46,10 @@ public:
     // when the plug-in has no chunks or refuses them.
     std::vector<std::uint8_t> chunk();
     void setChunk(const std::vector<std::uint8_t>& bytes);
+    // Hands `bytes` to effSetChunk whatever their size, as a state's length
+    // may vary with its values. False when the plug-in answers -1 (rejected);
+    // any other answer means it has taken them. Throws without chunks.
+    [[nodiscard]] bool offerChunk(const std::vector<std::uint8_t>& bytes);
 
 private:
     PluginInstance(std::string path, void* library, AEffect* effect);

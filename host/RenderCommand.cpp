@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "AudioFile.h"
 #include "CommandLine.h"
@@ -31,7 +33,28 @@ std::vector<std::uint8_t> readStateFile(const std::string& path) {
         if (bytes.size() > kMaxStateBytes) throw HostError("state file '" + path + "' is too large");
     }
     if (in.bad()) throw HostError("cannot read state file '" + path + "'");
+    if (bytes.empty()) throw HostError("state file '" + path + "' is empty");
     return bytes;
+}
+
+std::string byteCount(std::size_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+
+// The size of the plug-in's current state, if it gives one.
+std::optional<std::size_t> ownStateSize(PluginInstance& plugin) {
+    try {
+        return plugin.chunk().size();
+    } catch (const HostError&) {
+        return std::nullopt;
+    }
+}
+
+// A state's length may vary with its values, so the plug-in alone judges it.
+void loadState(PluginInstance& plugin, const std::vector<std::uint8_t>& state, const std::string& path) {
+    if (plugin.offerChunk(state)) return;
+    std::string sizes = byteCount(state.size());
+    if (const auto own = ownStateSize(plugin); own && *own != state.size())
+        sizes += "; its own state is " + byteCount(*own);
+    throw HostError("the plug-in rejected the state in '" + path + "' (" + sizes + ")");
 }
 
 // A bar on stderr, redrawn in place; only for a terminal.
@@ -69,13 +92,7 @@ int runRender(const Options& options, std::ostream& out, std::ostream& err) {
     if ((state || !options.saveState.empty()) && !plugin->hasFlag(effFlagsProgramChunks))
         throw HostError("'" + options.plugin + "' does not save its state as a chunk (no effFlagsProgramChunks)");
 
-    if (state) {
-        const std::size_t expected = plugin->chunk().size();
-        if (state->size() != expected)
-            throw HostError("state file '" + options.loadState + "' has " + std::to_string(state->size()) +
-                            " bytes; the plug-in's state has " + std::to_string(expected));
-        plugin->setChunk(*state);
-    }
+    if (state) loadState(*plugin, *state, options.loadState);
     if (!options.settings.empty()) {
         const auto parameters = describeParameters(*plugin);
         for (const auto& setting : options.settings)

@@ -111,6 +111,27 @@ TEST(Cli, StateSavedAfterSettingsRestoresTheSameSound) {
     EXPECT_GT(difference(a.channels[1], std::vector<float>(a.frames())), 1.0);
 }
 
+TEST(Cli, StateOfAnotherSizeIsHandedOverWholeBeforeProcessing) {
+    TempDir dir;
+    writeFloatWav(dir.path("in.wav"), AudioBuffer{22050, {std::vector<float>(500, 0.5f)}});
+    // The fixture's own state is 8 bytes ("FXST", gain); it takes this longer one.
+    std::string state = "FXST";
+    const float gain = 2.0f;
+    state.append(reinterpret_cast<const char*>(&gain), sizeof gain);
+    state += "and more";
+    writeFile(dir.path("long.bin"), state);
+    const RunResult r = runHost({"render", fixture("fixture_plugin"), dir.path("in.wav"), dir.path("out.wav"),
+                                 "--tail", "0", "--block", "64", "--state", dir.path("long.bin")},
+                                "", {{"CORVANE_FIXTURE_LOG", dir.path("calls.log")}});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    EXPECT_TRUE(contains(readFile(dir.path("calls.log")), "blockSize 64\nsetChunk 16\nresume\n"))
+        << readFile(dir.path("calls.log"));
+    const AudioBuffer out = readAudioFile(dir.path("out.wav"));
+    ASSERT_EQ(out.channels.size(), 3u);
+    EXPECT_FLOAT_EQ(out.channels[2][499], 0.5f * gain * 3);
+}
+
 TEST(Cli, RenderWritesEveryOutputOfAnOddPlugin) {
     TempDir dir;
     writeFloatWav(dir.path("in.wav"), AudioBuffer{22050, {std::vector<float>(1000, 0.5f)}});
@@ -234,14 +255,42 @@ TEST_F(BadInput, ParametersThatDoNotExistOrFit) {
     expectRenderRefused(ARLO_PLUGIN, {"--set", "Mix=1.5"}, "out of range (0..1)");
 }
 
-TEST_F(BadInput, StatesThatDoNotFit) {
-    writeFile(dir.path("short.bin"), std::string(367, '\0'));
-    expectRenderRefused(ARLO_PLUGIN, {"--state", dir.path("short.bin")}, "has 367 bytes; the plug-in's state has 368");
+TEST_F(BadInput, StatesThePluginRejects) {
+    // A real state of the project's plug-in, spoilt in one way at a time.
+    TempDir elsewhere;
+    const RunResult saved = runHost({"render", ARLO_PLUGIN, dir.path("in.wav"), elsewhere.path("out.wav"), "--set",
+                                     "Mix=1", "--save-state", elsewhere.path("state.bin")});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const std::string state = readFile(elsewhere.path("state.bin"));
+    ASSERT_EQ(state.size(), 368u);
+    const auto rejected = [&](const std::string& name, const std::string& sizes) {
+        return "the plug-in rejected the state in '" + dir.path(name) + "' (" + sizes + ")";
+    };
+
+    writeFile(dir.path("short.bin"), state.substr(0, 367));
+    expectRenderRefused(ARLO_PLUGIN, {"--state", dir.path("short.bin")},
+                        rejected("short.bin", "367 bytes; its own state is 368 bytes"));
+    std::string otherId = state;
+    otherId[4] = static_cast<char>(otherId[4] ^ 0x20);  // the unique ID's first byte
+    writeFile(dir.path("other-id.bin"), otherId);
+    expectRenderRefused(ARLO_PLUGIN, {"--state", dir.path("other-id.bin")}, rejected("other-id.bin", "368 bytes"));
     writeFile(dir.path("zeros.bin"), std::string(368, '\0'));
-    expectRenderRefused(ARLO_PLUGIN, {"--state", dir.path("zeros.bin")}, "rejected the state");
+    expectRenderRefused(ARLO_PLUGIN, {"--state", dir.path("zeros.bin")}, rejected("zeros.bin", "368 bytes"));
+
     writeFile(dir.path("fixture.bin"), std::string("NOPE\0\0\0\0", 8));
-    expectRenderRefused(fixture("fixture_plugin"), {"--state", dir.path("fixture.bin")}, "rejected the state");
+    expectRenderRefused(fixture("fixture_plugin"), {"--state", dir.path("fixture.bin")},
+                        rejected("fixture.bin", "8 bytes"));
+    writeFile(dir.path("tag.bin"), "FXST");
+    expectRenderRefused(fixture("fixture_plugin"), {"--state", dir.path("tag.bin")},
+                        rejected("tag.bin", "4 bytes; its own state is 8 bytes"));
+}
+
+TEST_F(BadInput, StateFilesThatCannotBeUsed) {
     expectRenderRefused(ARLO_PLUGIN, {"--state", dir.path("absent.bin")}, "cannot read state file");
+    writeFile(dir.path("empty.bin"), "");
+    expectRenderRefused(fixture("fixture_plugin"), {"--state", dir.path("empty.bin")},
+                        "state file '" + dir.path("empty.bin") + "' is empty");
+    writeFile(dir.path("zeros.bin"), std::string(368, '\0'));
     expectRenderRefused(fixture("fixture_no_chunks"), {"--state", dir.path("zeros.bin")}, "no effFlagsProgramChunks");
     expectRenderRefused(fixture("fixture_no_chunks"), {"--save-state", dir.path("saved.bin")},
                         "no effFlagsProgramChunks");

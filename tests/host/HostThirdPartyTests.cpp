@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "AudioFile.h"
 #include "HostTestSupport.h"
@@ -50,6 +52,32 @@ TEST_F(ThirdParty, RenderChangesTheSoundAndStaysFinite) {
         }
     EXPECT_GT(change, 10.0);
     EXPECT_GT(tail, 1.0) << "the reverb should ring on after the input";
+}
+
+// Dragonfly keeps its state as text, so its length follows the values: the
+// state after "dry level=0" is a byte shorter than a fresh instance's.
+TEST_F(ThirdParty, StateSavedAfterSettingsLoadsBack) {
+    TempDir dir;
+    writeFloatWav(dir.path("in.wav"), testAudio(2, 0.3, 48000));
+    const auto render = [&](const std::string& out, std::vector<std::string> extra) {
+        std::vector<std::string> args = {"render", DRAGONFLY_VST, dir.path("in.wav"), dir.path(out), "--tail", "0.5"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return runHost(args);
+    };
+    const RunResult fresh = render("fresh.wav", {"--save-state", dir.path("fresh.bin")});
+    const RunResult set = render("set.wav", {"--set", "dry level=0", "--save-state", dir.path("set.bin")});
+    ASSERT_EQ(fresh.status, 0) << fresh.err;
+    ASSERT_EQ(set.status, 0) << set.err;
+    const std::string state = readFile(dir.path("set.bin"));
+    EXPECT_NE(state.size(), readFile(dir.path("fresh.bin")).size())
+        << "the two states should differ in length for this test to mean something";
+
+    const RunResult loaded = render("loaded.wav", {"--state", dir.path("set.bin"), "--save-state", dir.path("back.bin")});
+    ASSERT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_EQ(readFile(dir.path("back.bin")), state);
+    const AudioBuffer expected = readAudioFile(dir.path("set.wav"));
+    EXPECT_EQ(readAudioFile(dir.path("loaded.wav")).channels, expected.channels);
+    EXPECT_NE(readAudioFile(dir.path("fresh.wav")).channels, expected.channels);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The host's pieces, tested directly: command line, naming, the program
-// chunk layout, rendering through a fixture plug-in, the FFT and the output
-// files.
+// chunk layout, state chunks and rendering through a fixture plug-in, the FFT
+// and the output files.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
@@ -195,6 +195,34 @@ TEST_F(RenderThroughFixture, NonFiniteOutputIsCountedAndZeroed) {
     EXPECT_EQ(r.firstNonFiniteFrame, 0u);
     EXPECT_EQ(r.output.channels[0][100], 0.0f);
     EXPECT_NE(nonFiniteWarning(r).find("3 non-finite samples"), std::string::npos);
+}
+
+std::vector<std::uint8_t> fixtureState(const char* tag, float gain, const std::string& more = "") {
+    std::vector<std::uint8_t> bytes(tag, tag + std::strlen(tag));
+    const auto* g = reinterpret_cast<const std::uint8_t*>(&gain);
+    bytes.insert(bytes.end(), g, g + sizeof gain);
+    bytes.insert(bytes.end(), more.begin(), more.end());
+    return bytes;
+}
+
+TEST(StateChunk, OfferedWhateverItsSizeAndTheAnswerKept) {
+    auto plugin = PluginInstance::load(fixture("fixture_plugin"));
+    ASSERT_EQ(plugin->chunk().size(), 8u);
+    EXPECT_TRUE(plugin->offerChunk(fixtureState("FXST", 0.75f, "and a newer field")));
+    EXPECT_FLOAT_EQ(plugin->parameter(0), 0.75f);
+    EXPECT_TRUE(plugin->offerChunk(fixtureState("FXST", 0.125f)));
+    EXPECT_FLOAT_EQ(plugin->parameter(0), 0.125f);
+
+    // Rejected (-1): false, and nothing taken.
+    EXPECT_FALSE(plugin->offerChunk(fixtureState("NOPE", 1.0f)));
+    EXPECT_FALSE(plugin->offerChunk({'F', 'X', 'S', 'T'}));
+    EXPECT_FLOAT_EQ(plugin->parameter(0), 0.125f);
+    EXPECT_THROW(plugin->setChunk(fixtureState("NOPE", 1.0f)), HostError);
+    EXPECT_NO_THROW(plugin->setChunk(fixtureState("FXST", 1.0f, "x")));
+    EXPECT_FLOAT_EQ(plugin->parameter(0), 1.0f);
+
+    auto noChunks = PluginInstance::load(fixture("fixture_no_chunks"));
+    EXPECT_THROW((void)noChunks->offerChunk(fixtureState("FXST", 1.0f)), HostError);
 }
 
 TEST(ProgramSwitcher, FallsBackToSetProgramWithoutTheBankLayout) {
