@@ -114,18 +114,14 @@ void Corvane::processReplacing(float** inputs, float** outputs, VstInt32 sampleF
     engine_.process(left, right, outputs[0], outRight, sampleFrames);
 }
 
-void Corvane::reset() {
-    engine_.reset();
-}
-
 void Corvane::suspend() {
     trace("Corvane::suspend");
-    reset();
+    engine_.reset();
 }
 
 void Corvane::resume() {
     trace("Corvane::resume");
-    reset();
+    engine_.reset();
 }
 
 void Corvane::setSampleRate(float rate) {

@@ -52,8 +52,6 @@ public:
     bool stereoOutput() const { return stereoOutput_.load(std::memory_order_relaxed); }
 
 private:
-    void reset();
-
     ResonatorEngine engine_;
     std::atomic<float> values_[kNumParameters] = {};
     std::atomic<bool> stereoInput_{true};
