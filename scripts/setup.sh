@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libcairo2-dev libx11-dev libfftw3-dev
   sox
+  xvfb xdotool fonts-liberation2 fonts-dejavu-core
 )
 # Third-party plug-in used by the host's integration test.
 packages+=(dragonfly-reverb-vst)
