@@ -30,7 +30,7 @@ public:
     virtual void setParameter(VstInt32, float) {}
 
     AudioEffect* getEffect() const { return effect; }
-    bool isOpen() const { return systemWindow != nullptr; }
+    virtual bool isOpen() const { return systemWindow != nullptr; }
 
 protected:
     AudioEffect* effect;

@@ -1,0 +1,105 @@
+#include "toolkit/CDrawContext.h"
+
+#include <cairo.h>
+
+CDrawContext::CDrawContext(cairo_t* cr) : cr_(cairo_reference(cr)) {}
+
+CDrawContext::~CDrawContext() { cairo_destroy(cr_); }
+
+void CDrawContext::setSource(const CColor& c) {
+    cairo_set_source_rgba(cr_, c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0);
+}
+
+void CDrawContext::drawRect(const CRect& r, CDrawStyle style) {
+    cairo_save(cr_);
+    const double x = r.left + offset_.x, y = r.top + offset_.y;
+    if (style != kDrawStroked) {
+        cairo_rectangle(cr_, x, y, r.width(), r.height());
+        setSource(fillColor_);
+        cairo_fill(cr_);
+    }
+    if (style != kDrawFilled) {
+        // Half-pixel inset keeps a one-pixel line on whole pixels inside the rectangle.
+        const double half = lineWidth_ / 2;
+        cairo_rectangle(cr_, x + half, y + half, r.width() - lineWidth_, r.height() - lineWidth_);
+        cairo_set_line_width(cr_, lineWidth_);
+        setSource(frameColor_);
+        cairo_stroke(cr_);
+    }
+    cairo_restore(cr_);
+}
+
+void CDrawContext::drawLine(const CPoint& from, const CPoint& to) {
+    cairo_save(cr_);
+    cairo_move_to(cr_, from.x + offset_.x + 0.5, from.y + offset_.y + 0.5);
+    cairo_line_to(cr_, to.x + offset_.x + 0.5, to.y + offset_.y + 0.5);
+    cairo_set_line_width(cr_, lineWidth_);
+    setSource(frameColor_);
+    cairo_stroke(cr_);
+    cairo_restore(cr_);
+}
+
+void CDrawContext::drawEllipse(const CRect& r, CDrawStyle style) {
+    if (r.isEmpty()) return;
+    cairo_save(cr_);
+    cairo_translate(cr_, r.left + offset_.x + r.width() / 2, r.top + offset_.y + r.height() / 2);
+    cairo_scale(cr_, r.width() / 2, r.height() / 2);
+    cairo_arc(cr_, 0, 0, 1, 0, 6.283185307179586);
+    cairo_restore(cr_);
+    cairo_save(cr_);
+    if (style != kDrawStroked) {
+        setSource(fillColor_);
+        cairo_fill_preserve(cr_);
+    }
+    if (style != kDrawFilled) {
+        cairo_set_line_width(cr_, lineWidth_);
+        setSource(frameColor_);
+        cairo_stroke_preserve(cr_);
+    }
+    cairo_new_path(cr_);
+    cairo_restore(cr_);
+}
+
+void CDrawContext::selectFont() {
+    cairo_select_font_face(cr_, font_.name.c_str(),
+                           (font_.style & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                           (font_.style & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr_, font_.size);
+}
+
+CCoord CDrawContext::getStringWidth(const char* text) {
+    if (!text) return 0;
+    cairo_save(cr_);
+    selectFont();
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr_, text, &extents);
+    cairo_restore(cr_);
+    return extents.x_advance;
+}
+
+void CDrawContext::drawString(const char* text, const CRect& r, CHoriTxtAlign align, bool antialias) {
+    if (!text || !*text || r.isEmpty()) return;
+    cairo_save(cr_);
+    const double x = r.left + offset_.x, y = r.top + offset_.y;
+    cairo_rectangle(cr_, x, y, r.width(), r.height());
+    cairo_clip(cr_);
+    selectFont();
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+    cairo_set_font_options(cr_, options);
+    cairo_font_options_destroy(options);
+
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr_, text, &extents);
+    cairo_font_extents_t font;
+    cairo_font_extents(cr_, &font);
+    double left = x;
+    if (align == kCenterText) left = x + (r.width() - extents.x_advance) / 2;
+    else if (align == kRightText) left = x + r.width() - extents.x_advance;
+    // Baseline so that ascent + descent sit centred in the rectangle.
+    const double baseline = y + (r.height() + font.ascent - font.descent) / 2;
+    cairo_move_to(cr_, static_cast<int>(left + 0.5), static_cast<int>(baseline + 0.5));
+    setSource(fontColor_);
+    cairo_show_text(cr_, text);
+    cairo_restore(cr_);
+}

@@ -1,0 +1,296 @@
+#include "toolkit/CFrame.h"
+
+#include <cairo.h>
+
+#include <cstring>
+
+#include "toolkit/CDrawContext.h"
+
+namespace {
+
+// A frame point in the coordinates of the container that holds `view`.
+CPoint toViewCoordinates(const CView& view, const CPoint& where) {
+    const CRect inFrame = view.getFrameRect();
+    const CRect& own = view.getViewSize();
+    return CPoint(where.x - (inFrame.left - own.left), where.y - (inFrame.top - own.top));
+}
+
+}  // namespace
+
+CFrame::CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor)
+    : CViewContainer(size), editor_(editor) {
+    frame_ = this;
+    const int width = size.width() > 0 ? static_cast<int>(size.width()) : 1;
+    const int height = size.height() > 0 ? static_cast<int>(size.height()) : 1;
+    image_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    setDirty(true);
+    if (systemWindow) platformWindow_ = createPlatformWindow(systemWindow, CRect(0, 0, width, height), *this);
+}
+
+CFrame::~CFrame() {
+    if (modalView_) {
+        CView* modal = modalView_;
+        modalView_ = nullptr;
+        modal->removed();
+        modal->forget();
+    }
+    removeAll(true);
+    platformWindow_.reset();
+    cairo_surface_destroy(image_);
+}
+
+void CFrame::close() {
+    platformWindow_.reset();
+    forget();
+}
+
+unsigned long CFrame::getPlatformWindowId() const { return platformWindow_ ? platformWindow_->windowId() : 0; }
+
+bool CFrame::isTypeOf(const char* name) const {
+    return (name && std::strcmp(name, "CFrame") == 0) || CViewContainer::isTypeOf(name);
+}
+
+void CFrame::idle() {
+    if (platformWindow_) {
+        platformWindow_->pumpEvents();
+        releaseGoneWindow();
+    }
+    updateDirtyViews();
+}
+
+void CFrame::releaseGoneWindow() {
+    if (!windowGone_) return;
+    windowGone_ = false;
+    platformWindow_.reset();
+}
+
+void CFrame::invalidRect(const CRect& area) {
+    CRect r = area;
+    const CRect bounds(0, 0, size_.width(), size_.height());
+    if (r.left < bounds.left) r.left = bounds.left;
+    if (r.top < bounds.top) r.top = bounds.top;
+    if (r.right > bounds.right) r.right = bounds.right;
+    if (r.bottom > bounds.bottom) r.bottom = bounds.bottom;
+    if (!r.isEmpty()) invalidAreas_.push_back(r);
+}
+
+void CFrame::setDirty(bool dirty) {
+    CView::setDirty(dirty);
+    if (dirty) invalidRect(CRect(0, 0, size_.width(), size_.height()));
+}
+
+void CFrame::collectDirty(CView* view, std::vector<CRect>& areas) {
+    if (auto* container = dynamic_cast<CViewContainer*>(view)) {
+        for (int i = 0; i < container->getNbViews(); ++i) collectDirty(container->getView(i), areas);
+        return;
+    }
+    if (view->isDirty()) areas.push_back(view->getFrameRect());
+}
+
+void CFrame::updateDirtyViews() {
+    std::vector<CRect> areas;
+    areas.swap(invalidAreas_);
+    for (CView* view : children_) collectDirty(view, areas);
+    if (modalView_) collectDirty(modalView_, areas);
+    if (areas.empty()) return;
+    CRect changed;
+    for (const CRect& area : areas) {
+        redraw(area);
+        changed.unite(area);
+    }
+    CView::setDirty(false);
+    if (platformWindow_) platformWindow_->invalidate(changed);
+}
+
+void CFrame::redraw(const CRect& area) {
+    cairo_t* cr = cairo_create(image_);
+    cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
+    cairo_clip(cr);
+    // Views that draw nothing over part of their rectangle show the frame's
+    // background colour there, not a previous picture.
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    {
+        CDrawContext context(cr);
+        drawRect(&context, area);
+        if (modalView_ && modalView_->getViewSize().rectOverlap(area)) {
+            if (auto* container = dynamic_cast<CViewContainer*>(modalView_))
+                container->drawRect(&context, area);
+            else
+                modalView_->draw(&context);
+        }
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(image_);
+}
+
+bool CFrame::saveImage(const char* pngPath) {
+    if (!pngPath) return false;
+    updateDirtyViews();
+    return cairo_surface_write_to_png(image_, pngPath) == CAIRO_STATUS_SUCCESS;
+}
+
+bool CFrame::setModalView(CView* view) {
+    if (view && modalView_) return false;
+    if (view == modalView_) return true;
+    if (modalView_) {
+        invalidRect(modalView_->getFrameRect());
+        CView* old = modalView_;
+        modalView_ = nullptr;
+        modalMouseDown_ = false;
+        old->removed();
+    }
+    modalView_ = view;
+    if (view) {
+        view->attached(this, this);
+        view->invalid();
+    }
+    if (mouseKnown_) updateMouseOver(mouse_, 0);
+    return true;
+}
+
+void CFrame::setFocusView(CView* view) {
+    if (view == focusView_) return;
+    CView* old = focusView_;
+    focusView_ = view;
+    if (old) old->looseFocus();
+    if (view) {
+        view->takeFocus();
+        if (platformWindow_) platformWindow_->takeFocus();
+    }
+}
+
+void CFrame::onViewRemoved(CView* view) {
+    if (view == mouseOverView_) mouseOverView_ = nullptr;
+    if (view == focusView_) focusView_ = nullptr;
+    if (view == mouseDownView_) mouseDownView_ = nullptr;
+}
+
+bool CFrame::getCurrentMouseLocation(CPoint& where) const {
+    where = mouse_;
+    return mouseKnown_;
+}
+
+CView* CFrame::hoverTarget(const CPoint& where) const {
+    if (!modalView_) return getViewAt(where);
+    if (!modalView_->hitTest(where, 0)) return nullptr;
+    if (auto* container = dynamic_cast<CViewContainer*>(modalView_)) {
+        if (CView* inner = container->getViewAt(where)) return inner;
+    }
+    return modalView_;
+}
+
+void CFrame::updateMouseOver(const CPoint& where, long buttons) {
+    CView* target = hoverTarget(where);
+    if (target == mouseOverView_) return;
+    if (CView* old = mouseOverView_) {
+        mouseOverView_ = nullptr;
+        CPoint p = toViewCoordinates(*old, where);
+        old->onMouseExited(p, buttons);
+    }
+    mouseOverView_ = target;
+    if (target) {
+        CPoint p = toViewCoordinates(*target, where);
+        target->onMouseEntered(p, buttons);
+    }
+}
+
+CMouseEventResult CFrame::onMouseDown(CPoint& where, const long& buttons) {
+    mouse_ = where;
+    mouseKnown_ = true;
+    // A click anywhere else ends keyboard editing.
+    if (focusView_ && !focusView_->getFrameRect().pointInside(where)) setFocusView(nullptr);
+    if (modalView_) {
+        if (!modalView_->hitTest(where, buttons)) return kMouseEventNotHandled;
+        CPoint p = where;
+        const CMouseEventResult result = modalView_->onMouseDown(p, buttons);
+        modalMouseDown_ = result == kMouseEventHandled && modalView_ != nullptr;
+        return result;
+    }
+    return CViewContainer::onMouseDown(where, buttons);
+}
+
+CMouseEventResult CFrame::onMouseUp(CPoint& where, const long& buttons) {
+    mouse_ = where;
+    mouseKnown_ = true;
+    CMouseEventResult result = kMouseEventNotHandled;
+    if (modalMouseDown_) {
+        modalMouseDown_ = false;
+        CPoint p = where;
+        if (modalView_) result = modalView_->onMouseUp(p, buttons);
+    } else {
+        result = CViewContainer::onMouseUp(where, buttons);
+    }
+    // Enter and exit events wait while a press is tracked.
+    updateMouseOver(where, buttons & ~kButtonMask);
+    return result;
+}
+
+CMouseEventResult CFrame::onMouseMoved(CPoint& where, const long& buttons) {
+    mouse_ = where;
+    mouseKnown_ = true;
+    if (modalMouseDown_) {
+        CPoint p = where;
+        return modalView_ ? modalView_->onMouseMoved(p, buttons) : kMouseEventNotHandled;
+    }
+    if (mouseDownView_) return CViewContainer::onMouseMoved(where, buttons);
+    updateMouseOver(where, buttons);
+    if (modalView_) {
+        if (!modalView_->hitTest(where, buttons)) return kMouseEventNotHandled;
+        CPoint p = where;
+        return modalView_->onMouseMoved(p, buttons);
+    }
+    return CViewContainer::onMouseMoved(where, buttons);
+}
+
+CMouseEventResult CFrame::onMouseExited(CPoint& where, const long& buttons) {
+    mouseKnown_ = false;
+    if (isCapturing() || !mouseOverView_) return kMouseEventHandled;
+    CView* old = mouseOverView_;
+    mouseOverView_ = nullptr;
+    CPoint p = toViewCoordinates(*old, where);
+    old->onMouseExited(p, buttons);
+    return kMouseEventHandled;
+}
+
+bool CFrame::onWheel(const CPoint& where, const float& distance, const long& buttons) {
+    mouse_ = where;
+    mouseKnown_ = true;
+    if (modalView_) return modalView_->hitTest(where, buttons) && modalView_->onWheel(where, distance, buttons);
+    return CViewContainer::onWheel(where, distance, buttons);
+}
+
+long CFrame::onKeyDown(VstKeyCode& key) {
+    if (modalView_) return modalView_->onKeyDown(key);
+    return focusView_ ? focusView_->onKeyDown(key) : -1;
+}
+
+long CFrame::onKeyUp(VstKeyCode& key) {
+    if (modalView_) return modalView_->onKeyUp(key);
+    return focusView_ ? focusView_->onKeyUp(key) : -1;
+}
+
+void CFrame::platformMouseDown(CPoint where, long buttons) {
+    updateMouseOver(where, buttons);
+    onMouseDown(where, buttons);
+}
+
+void CFrame::platformMouseMoved(CPoint where, long buttons) { onMouseMoved(where, buttons); }
+void CFrame::platformMouseUp(CPoint where, long buttons) { onMouseUp(where, buttons); }
+
+void CFrame::platformMouseExited() {
+    CPoint where = mouse_;
+    onMouseExited(where, 0);
+}
+
+void CFrame::platformWheel(CPoint where, float distance, long buttons) { onWheel(where, distance, buttons); }
+
+bool CFrame::platformKeyDown(const VstKeyCode& key) {
+    VstKeyCode copy = key;
+    return onKeyDown(copy) > 0;
+}
+
+bool CFrame::platformKeyUp(const VstKeyCode& key) {
+    VstKeyCode copy = key;
+    return onKeyUp(copy) > 0;
+}

@@ -1,0 +1,103 @@
+// The root view of a window. It owns every view added to it, draws them into
+// its own image, and on idle redraws only what changed: the views that are
+// dirty and the areas that were invalidated. With a platform window (an X11
+// child of the host's window) it shows that image on screen and takes its
+// events from there; without one it works the same off-screen, driven by the
+// same event calls, so it can be tested and saved as a PNG with no display.
+//
+// A modal view lies over everything: while it is set, mouse-down events go
+// only to it and only when they fall inside it, and keys go to it.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "toolkit/CViewContainer.h"
+#include "toolkit/platform/PlatformWindow.h"
+
+class VSTGUIEditorInterface;
+
+class CFrame : public CViewContainer, private PlatformWindowOwner {
+public:
+    // systemWindow: the host's parent window, or null for an off-screen frame.
+    CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
+
+    // Removes and destroys every view and the window, then releases the
+    // creator's reference.
+    void close();
+
+    VSTGUIEditorInterface* getEditor() const { return editor_; }
+    unsigned long getPlatformWindowId() const;
+    bool hasPlatformWindow() const { return platformWindow_ != nullptr; }
+
+    // Handles pending window events, then redraws what changed.
+    void idle();
+    // Redraws every dirty view and invalidated area now.
+    void updateDirtyViews();
+    void invalidRect(const CRect& area);
+    // Dirty: the whole window is redrawn on the next idle.
+    void setDirty(bool dirty = true) override;
+
+    // The frame keeps the caller's reference while the view is modal and
+    // hands it back when the modal view is cleared (the view is then
+    // removed, not destroyed). False when another view is already modal.
+    bool setModalView(CView* view);
+    CView* getModalView() const { return modalView_; }
+
+    // The view that receives keys; the previous one loses focus.
+    void setFocusView(CView* view);
+    CView* getFocusView() const { return focusView_; }
+
+    bool getCurrentMouseLocation(CPoint& where) const;
+
+    // Events, in frame coordinates; the platform window calls these too.
+    CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
+    CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override;
+    CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override;
+    CMouseEventResult onMouseExited(CPoint& where, const long& buttons) override;
+    bool onWheel(const CPoint& where, const float& distance, const long& buttons) override;
+    long onKeyDown(VstKeyCode& key) override;
+    long onKeyUp(VstKeyCode& key) override;
+
+    // The frame's picture as last drawn (ARGB32), and the same as a PNG file.
+    cairo_surface_t* getImage() const { return image_; }
+    bool saveImage(const char* pngPath);
+
+    bool isTypeOf(const char* name) const override;
+
+    // Called by a view that leaves the frame, so no reference to it stays.
+    void onViewRemoved(CView* view);
+
+private:
+    ~CFrame() override;
+
+    void redraw(const CRect& area);
+    void collectDirty(CView* view, std::vector<CRect>& areas);
+    CView* hoverTarget(const CPoint& where) const;
+    void updateMouseOver(const CPoint& where, long buttons);
+    bool isCapturing() const { return modalMouseDown_ || mouseDownView_ != nullptr; }
+    void releaseGoneWindow();
+
+    // PlatformWindowOwner
+    void platformMouseDown(CPoint where, long buttons) override;
+    void platformMouseMoved(CPoint where, long buttons) override;
+    void platformMouseUp(CPoint where, long buttons) override;
+    void platformMouseExited() override;
+    void platformWheel(CPoint where, float distance, long buttons) override;
+    bool platformKeyDown(const VstKeyCode& key) override;
+    bool platformKeyUp(const VstKeyCode& key) override;
+    cairo_surface_t* platformImage() override { return image_; }
+    void platformWindowGone() override { windowGone_ = true; }
+
+    VSTGUIEditorInterface* editor_;
+    cairo_surface_t* image_ = nullptr;
+    std::unique_ptr<PlatformWindow> platformWindow_;
+    bool windowGone_ = false;
+    std::vector<CRect> invalidAreas_;
+    CView* modalView_ = nullptr;
+    bool modalMouseDown_ = false;
+    CView* focusView_ = nullptr;
+    CView* mouseOverView_ = nullptr;
+    CPoint mouse_;
+    bool mouseKnown_ = false;
+};
