@@ -1,0 +1,70 @@
+// Fake dialog programs in a temporary folder. Each one writes its arguments
+// (NUL-separated, since an argument may hold a newline) and its process id
+// next to itself, prints its canned answer and exits with its canned code.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+class FakeDialogPrograms {
+public:
+    FakeDialogPrograms() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "filedialog-XXXXXX").string();
+        if (mkdtemp(pattern.data())) dir_ = pattern;
+    }
+    ~FakeDialogPrograms() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    FakeDialogPrograms(const FakeDialogPrograms&) = delete;
+    FakeDialogPrograms& operator=(const FakeDialogPrograms&) = delete;
+
+    const std::string& dir() const { return dir_; }
+    std::string path(const std::string& name) const { return dir_ + "/" + name; }
+
+    // extraShell runs after the recording and before the answer.
+    std::string install(const std::string& name, const std::string& answer, int exitCode = 0,
+                        const std::string& extraShell = "") {
+        const std::string program = path(name);
+        std::ofstream(program) << "#!/bin/sh\n"
+                               << "printf '%s\\000' \"$@\" > " << quoted(program + ".args") << "\n"
+                               << "echo $$ > " << quoted(program + ".pid") << "\n"
+                               << extraShell << "\n"
+                               << "printf '%s' " << quoted(answer) << "\n"
+                               << "exit " << exitCode << "\n";
+        chmod(program.c_str(), 0755);
+        return program;
+    }
+
+    // Empty when the program did not run.
+    std::vector<std::string> argumentsOf(const std::string& name) const {
+        const std::string recorded = contentsOf(path(name) + ".args");
+        std::vector<std::string> args;
+        size_t start = 0;
+        for (size_t end; (end = recorded.find('\0', start)) != std::string::npos; start = end + 1)
+            args.push_back(recorded.substr(start, end - start));
+        return args;
+    }
+    bool ran(const std::string& name) const { return std::filesystem::exists(path(name) + ".args"); }
+    int pidOf(const std::string& name) const { return std::atoi(contentsOf(path(name) + ".pid").c_str()); }
+
+    static std::string contentsOf(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+private:
+    static std::string quoted(const std::string& text) {
+        std::string out = "'";
+        for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return out + "'";
+    }
+
+    std::string dir_;
+};
