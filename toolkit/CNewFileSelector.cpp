@@ -1,14 +1,12 @@
 #include "toolkit/CNewFileSelector.h"
 
+#include "toolkit/CFrame.h"
 #include "toolkit/platform/DesktopFileDialog.h"
 
 namespace {
 
 // The X11 window the dialog stays on top of; 0 lets it stand alone.
-unsigned long platformWindowOf(CFrame* frame) {
-    (void)frame;
-    return 0;
-}
+unsigned long platformWindowOf(const CFrame* frame) { return frame ? frame->getPlatformWindowId() : 0; }
 
 std::string orEmpty(const char* text) { return text ? text : ""; }
 

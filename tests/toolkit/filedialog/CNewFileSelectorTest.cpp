@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/filedialog/FakeDialogPrograms.h"
+#include "toolkit/CFrame.h"
 
 namespace {
 
@@ -73,6 +74,16 @@ TEST_F(CNewFileSelectorTest, DefaultExtensionIsOfferedFirstAndOnce) {
     EXPECT_EQ(fakes.argumentsOf("zenity"),
               (Strings{"--file-selection", "--save", "--confirm-overwrite", "--file-filter=Arlo Preset (*.arp) | *.arp",
                        "--file-filter=Arlo Bank (*.arb) | *.arb", "--file-filter=All files | *"}));
+    selector->forget();
+}
+
+TEST_F(CNewFileSelectorTest, AFrameWithoutAWindowLeavesTheDialogUnattached) {
+    fakes.install("zenity", "/p/a.arp\n");
+    CFrame* frame = new CFrame(CRect(0, 0, 100, 100), nullptr, nullptr);
+    CNewFileSelector* selector = CNewFileSelector::create(frame, CNewFileSelector::kSelectFile);
+    frame->close();
+    ASSERT_TRUE(selector->runModal());
+    EXPECT_EQ(fakes.argumentsOf("zenity"), Strings{"--file-selection"});
     selector->forget();
 }
 
