@@ -2,12 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
+#include "effect/ResonatorKernel.h"
 #include "effect/SafeConvert.h"
+
+namespace {
+
+using StringInfo = ResonatorEngine::StringInfo;
+constexpr int kNumStrings = ResonatorEngine::kNumStrings;
 
 // The twelve semitones from 110 Hz, to the digits given (not computed), with
 // how far and in which direction Detune moves each string.
-const std::array<ResonatorEngine::StringInfo, ResonatorEngine::kNumStrings> ResonatorEngine::kStrings = {{
+constexpr std::array<StringInfo, kNumStrings> kStringTable = {{
     {110.0, 1.11, +1.0},
     {116.5406, 0.599, +1.0},
     {123.4706, 1.402, -1.0},
@@ -22,144 +30,291 @@ const std::array<ResonatorEngine::StringInfo, ResonatorEngine::kNumStrings> Reso
     {207.652346, 0.43, -1.0},
 }};
 
+// The same table by column, for two strings per SSE2 register.
+struct alignas(16) Column {
+    double value[kNumStrings];
+};
+constexpr Column column(double StringInfo::*member) {
+    Column c{};
+    for (int s = 0; s < kNumStrings; ++s) c.value[s] = kStringTable[s].*member;
+    return c;
+}
+constexpr Column kFrequency = column(&StringInfo::frequency);
+constexpr Column kDetuneFactor = column(&StringInfo::detune);
+constexpr Column kDirection = column(&StringInfo::direction);
+
+// The lines start on a cache-line boundary.
+constexpr std::size_t kAlignFloats = 16;
+
+// A delay that is not within this distance of a whole number gives the same
+// whole part whatever rounding w − D + 16384 suffers (at most 2^-37 for the
+// magnitudes here).
+constexpr double kWholeNumberMargin = 0x1p-30;
+
+inline std::uint32_t bitsOf(float x) { return std::bit_cast<std::uint32_t>(x); }
+
+}  // namespace
+
+const std::array<ResonatorEngine::StringInfo, ResonatorEngine::kNumStrings> ResonatorEngine::kStrings = kStringTable;
+
 ResonatorEngine::ResonatorEngine() {
-    for (auto& line : lines_) line = std::make_unique<float[]>(kLineLength);  // zeroed
+    storage_ = std::make_unique<float[]>(kNumStrings * kLineStride + kAlignFloats);  // zeroed
+    const auto address = reinterpret_cast<std::uintptr_t>(storage_.get());
+    const std::size_t skip = (kAlignFloats - (address / sizeof(float)) % kAlignFloats) % kAlignFloats;
+    lines_ = storage_.get() + skip;
+    reset();
 }
 
 void ResonatorEngine::setTransposition(float ratio) {
-    transpositionTarget_.store(ratio, std::memory_order_relaxed);
-    transpositionSampleRate_.store(sampleRate_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    transpositionTarget_.store(ratio);
+    transpositionSampleRate_.store(sampleRate_.load());
     transpositionPending_.store(true, std::memory_order_release);
 }
 
 void ResonatorEngine::reset() {
-    for (auto& line : lines_) std::fill_n(line.get(), kLineLength, 0.0f);
+    std::fill_n(lines_, kNumStrings * kLineStride, 0.0f);
     lowpass_.fill(0.0f);
     writePos_ = kLineMask;
     transpositionPending_.store(false, std::memory_order_relaxed);
-    transposition_ = transpositionTarget_.load(std::memory_order_relaxed);
-    tuning_ = tuningTarget_.load(std::memory_order_relaxed);
-    detune_ = detuneTarget_.load(std::memory_order_relaxed);
+    transposition_ = transpositionTarget_.load();
+    tuning_ = tuningTarget_.load();
+    detune_ = detuneTarget_.load();
     // Stale read positions could point at the write position, and the first
     // sample would then hear its own excitation as a click.
-    updateReadPositions(sampleRate_.load(std::memory_order_relaxed));
+    updateReadPositions(sampleRate_.load());
 }
 
 void ResonatorEngine::applyPendingTransposition() {
     if (!transpositionPending_.exchange(false, std::memory_order_acquire)) return;
-    transposition_ = transpositionTarget_.load(std::memory_order_relaxed);
+    transposition_ = transpositionTarget_.load();
     // Shorter or longer strings start from silence; older signal further
     // back in the lines is kept.
-    for (auto& line : lines_) std::fill_n(line.get(), kClearedOnTranspose, 0.0f);
-    updateReadPositions(transpositionSampleRate_.load(std::memory_order_relaxed));
+    for (int s = 0; s < kNumStrings; ++s) std::fill_n(lines_ + s * kLineStride, kClearedOnTranspose, 0.0f);
+    updateReadPositions(transpositionSampleRate_.load());
 }
 
-void ResonatorEngine::updateReadPositions(double fs) {
-    const double ratio = tuning_ * transposition_;  // product in float32
-    const double detune = detune_;
-    for (int s = 0; s < kNumStrings; ++s) {
-        const StringInfo& string = kStrings[s];
-        double delay = (fs + string.direction * (0.015 * fs) * string.detune * detune) / (ratio * string.frequency);
-        readPos_[s] = truncToInt32(writePos_ - delay + 16384.0) & kLineMask;
+// D = (fs + σ·(0.015·fs)·k·d) / (r·f) for the twelve strings, r the float32
+// product of the current tuning and transposition, d the current detune.
+void ResonatorEngine::delays(double fs, double* out) const {
+    const __m128d rate = _mm_set1_pd(fs);
+    const __m128d share = _mm_set1_pd(0.015 * fs);
+    const __m128d detune = _mm_set1_pd(static_cast<double>(detune_));
+    const __m128d ratio = _mm_set1_pd(static_cast<double>(tuning_ * transposition_));
+    for (int s = 0; s < kNumStrings; s += 2) {
+        const __m128d moved = _mm_mul_pd(
+            _mm_mul_pd(_mm_mul_pd(_mm_load_pd(kDirection.value + s), share), _mm_load_pd(kDetuneFactor.value + s)),
+            detune);
+        const __m128d numerator = _mm_add_pd(rate, moved);
+        const __m128d denominator = _mm_mul_pd(ratio, _mm_load_pd(kFrequency.value + s));
+        _mm_store_pd(out + s, _mm_div_pd(numerator, denominator));
     }
 }
 
-void ResonatorEngine::process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t n) {
-    float offset = kDenormalOffset;  // +1e-9 at the first sample of every block
-    for (std::int32_t i = 0; i < n; ++i) {
-        if (transpositionPending_.load(std::memory_order_relaxed)) applyPendingTransposition();
-        const float gain = gain_.load(std::memory_order_relaxed);
-        const float mix = mix_.load(std::memory_order_relaxed);
-        const float feedback = feedback_.load(std::memory_order_relaxed);
-        const float damping = damping_.load(std::memory_order_relaxed);
-
-        // Input: with bypass on the strings only receive the offset and ring out.
-        float dryL, dryR;
-        double excitation;
-        if (bypass_.load(std::memory_order_relaxed) == 0) {
-            dryL = inL[i] + offset;
-            dryR = inR[i] + offset;
-            excitation = 0.5 * static_cast<double>(dryL + dryR);
-        } else {
-            dryL = inL[i];
-            dryR = inR[i];
-            excitation = offset;
+void ResonatorEngine::updateReadPositions(float fs) {
+    alignas(16) double delay[kNumStrings];
+    delays(fs, delay);
+    const __m128d write = _mm_set1_pd(static_cast<double>(writePos_));
+    const __m128d wrap = _mm_set1_pd(16384.0);
+    for (int s = 0; s < kNumStrings; s += 2) {
+        alignas(16) double position[2];
+        const __m128d x = _mm_add_pd(_mm_sub_pd(write, _mm_load_pd(delay + s)), wrap);
+        const __m128i whole = _mm_cvttpd_epi32(x);
+        std::int32_t first = _mm_cvtsi128_si32(whole);
+        std::int32_t second = _mm_cvtsi128_si32(_mm_shuffle_epi32(whole, 1));
+        constexpr std::int32_t kInvalid = std::numeric_limits<std::int32_t>::min();
+        if (first == kInvalid || second == kInvalid) {  // out of range or NaN: saturate as the plain cast would
+            _mm_store_pd(position, x);
+            first = truncToInt32(position[0]);
+            second = truncToInt32(position[1]);
         }
-        offset = -offset;
+        readPos_[s] = first & kLineMask;
+        readPos_[s + 1] = second & kLineMask;
+    }
+    source_ = {bitsOf(fs), bitsOf(tuning_), bitsOf(detune_), bitsOf(transposition_), false, false};
+}
 
-        // The one-pole lowpass and the gain in each string's loop.
-        for (int s = 0; s < kNumStrings; ++s) {
-            const float y = lines_[s][readPos_[s]];
-            lowpass_[s] = lowpass_[s] + (y - lowpass_[s]) * damping;
-        }
-        for (int s = 0; s < kNumStrings; ++s)
-            lines_[s][writePos_] = static_cast<float>(static_cast<double>(lowpass_[s] * feedback) + excitation);
+// Deriving the positions at write position w + 1 gives those at w advanced
+// by one, for every w, when each delay lies in [1, 16383] and is a whole
+// number (exact arithmetic throughout) or clearly not one: the whole part of
+// w − D + 16384 then moves with w alone. Other delays (only reachable with
+// values far outside the parameters' ranges) are derived at every sample.
+bool ResonatorEngine::advanceIsExact(float fs) const {
+    alignas(16) double delay[kNumStrings];
+    delays(fs, delay);
+    for (double d : delay) {
+        if (!(d >= 1.0 && d <= 16383.0)) return false;
+        const double below = std::floor(d);
+        if (d != below && (d - below <= kWholeNumberMargin || below + 1.0 - d <= kWholeNumberMargin)) return false;
+    }
+    return true;
+}
 
-        // Each side: six strings' lowpass outputs and six raw taps of the
-        // other strings' lines at mirrored strings' delays. Summed in float32
-        // in exactly this order.
-        const auto& lp = lowpass_;
-        auto tap = [this](int line, int position) { return lines_[line][readPos_[position]]; };
-        float sumL = lp[0];
-        sumL += lp[2];
-        sumL += lp[4];
-        sumL += lp[6];
-        sumL += lp[8];
-        sumL += lp[10];
-        sumL += tap(1, 10);
-        sumL += tap(3, 8);
-        sumL += tap(5, 6);
-        sumL += tap(7, 4);
-        sumL += tap(9, 2);
-        sumL += tap(11, 0);
-        float sumR = lp[3];
-        sumR += lp[1];
-        sumR += lp[5];
-        sumR += lp[7];
-        sumR += lp[9];
-        sumR += lp[11];
-        sumR += tap(0, 11);
-        sumR += tap(2, 9);
-        sumR += tap(4, 7);
-        sumR += tap(6, 5);
-        sumR += tap(8, 3);
-        sumR += tap(10, 1);
+bool ResonatorEngine::positionsSettled() const {
+    const float fs = sampleRate_.load();
+    if (source_.sampleRate != bitsOf(fs) || source_.tuning != bitsOf(tuning_) || source_.detune != bitsOf(detune_) ||
+        source_.transposition != bitsOf(transposition_))
+        return false;
+    if (bitsOf(tuningTarget_.load()) != bitsOf(tuning_) || bitsOf(detuneTarget_.load()) != bitsOf(detune_))
+        return false;
+    return source_.advanceChecked ? source_.advanceExact : advanceIsExact(fs);
+}
 
-        const auto left = static_cast<float>(dryL + (0.075 * sumL - dryL) * mix);
-        const auto right = static_cast<float>(dryR + (0.075 * sumR - dryR) * mix);
+ResonatorEngine::Values ResonatorEngine::loadValues() const {
+    return {gain_.bits(),         mix_.bits(),          feedback_.bits(),   damping_.bits(),
+            tuningTarget_.bits(), detuneTarget_.bits(), sampleRate_.bits(), bypass_.load(std::memory_order_relaxed)};
+}
 
-        // Detune glides exponentially and snaps to its target when close.
-        const float detuneTarget = detuneTarget_.load(std::memory_order_relaxed);
-        const float detuneDelta = detuneTarget - detune_;
-        if (std::fabs(detuneDelta) > 0.002)
-            detune_ = static_cast<float>(detune_ + 0.00075 * detuneDelta);
+bool ResonatorEngine::valuesUnchanged(const Values& v) const {
+    return !transpositionPending_.load(std::memory_order_relaxed) && gain_.bits() == v.gain &&
+           mix_.bits() == v.mix && feedback_.bits() == v.feedback && damping_.bits() == v.damping &&
+           bypass_.load(std::memory_order_relaxed) == v.bypass && tuningTarget_.bits() == v.tuningTarget &&
+           detuneTarget_.bits() == v.detuneTarget && sampleRate_.bits() == v.sampleRate;
+}
+
+// The present read positions were derived from this rate and the current
+// tuning, detune and transposition, in a way that advancing keeps: deriving
+// them again at the next write position would give the advanced ones.
+bool ResonatorEngine::positionsAdvance(std::uint32_t sampleRate) {
+    if (source_.sampleRate != sampleRate || source_.tuning != bitsOf(tuning_) || source_.detune != bitsOf(detune_) ||
+        source_.transposition != bitsOf(transposition_))
+        return false;
+    if (!source_.advanceChecked) {
+        source_.advanceExact = advanceIsExact(std::bit_cast<float>(sampleRate));
+        source_.advanceChecked = true;
+    }
+    return source_.advanceExact;
+}
+
+// Nothing moves at this sample: both glides are at their targets (so they
+// leave the current values as they are) and the read positions advance.
+bool ResonatorEngine::settled(const Values& v) {
+    return v.tuningTarget == bitsOf(tuning_) && v.detuneTarget == bitsOf(detune_) && positionsAdvance(v.sampleRate);
+}
+
+namespace {
+
+void advance(std::int32_t* positions, std::int32_t by) {
+    const __m128i step = _mm_set1_epi32(by);
+    const __m128i mask = _mm_set1_epi32(ResonatorEngine::kLineMask);
+    for (int s = 0; s < kNumStrings; s += 4) {
+        auto* p = reinterpret_cast<__m128i*>(positions + s);
+        _mm_store_si128(p, _mm_and_si128(_mm_add_epi32(_mm_load_si128(p), step), mask));
+    }
+}
+
+}  // namespace
+
+// Samples i.. with the values v and nothing moving, until the block ends or
+// a value differs from v (the caller then looks again). The first sample is
+// processed with v as loaded by the caller; every later one reads the values
+// again. Returns the index of the first sample not processed.
+template <bool Bypass, bool SingleOutput>
+std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                                         std::int32_t n, const Values& v) {
+    using namespace resonator_kernel;
+    const Constants k(v);
+    Lowpass lp = Lowpass::load(lowpass_.data());
+    __m128 offset = offsetFor(i);
+    for (;;) {
+        // Up to the first wrap of an index, every position is a pointer that
+        // moves by one per sample.
+        std::int32_t highest = writePos_;
+        for (std::int32_t p : readPos_) highest = std::max(highest, p);
+        const std::int32_t run = std::min(n - i, kLineLength - highest);
+        Taps at;
+        for (int s = 0; s < kNumStrings; ++s) at.read[s] = lines_ + s * kLineStride + readPos_[s];
+        at.write = lines_ + writePos_;
+        const float* l = inL + i;
+        const float* r = inR + i;
+        float* ol = outL + i;
+        float* orr = SingleOutput ? outL : outR + i;
+        std::int32_t j = 0;
+        do {
+            at.j = j;
+            sample<Bypass, SingleOutput>(at, lp, k, l + j, r + j, ol + j, orr + j, offset);
+            offset = flipped(offset);
+            ++j;
+        } while (j < run && valuesUnchanged(v));
+        writePos_ = (writePos_ + j) & kLineMask;
+        advance(readPos_.data(), j);
+        i += j;
+        if (j < run || i == n || !valuesUnchanged(v)) break;
+    }
+    lp.store(lowpass_.data());
+    return i;
+}
+
+// One sample while a glide moves or the positions need deriving: the
+// kernel's steps, then the glides, the read positions, the advance.
+template <bool Bypass, bool SingleOutput>
+void ResonatorEngine::gliding(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                              const Values& v) {
+    using namespace resonator_kernel;
+    Lowpass lp = Lowpass::load(lowpass_.data());
+    Taps at;
+    for (int s = 0; s < kNumStrings; ++s) at.read[s] = lines_ + s * kLineStride + readPos_[s];
+    at.write = lines_ + writePos_;
+    at.j = 0;
+    sample<Bypass, SingleOutput>(at, lp, Constants(v), inL + i, inR + i, outL + i, SingleOutput ? nullptr : outR + i,
+                                 offsetFor(i));
+    lp.store(lowpass_.data());
+
+    // Detune glides exponentially and snaps to its target when close.
+    const float detuneTarget = std::bit_cast<float>(v.detuneTarget);
+    const float detuneDelta = detuneTarget - detune_;
+    if (std::fabs(detuneDelta) > 0.002)
+        detune_ = static_cast<float>(detune_ + 0.00075 * detuneDelta);
+    else
+        detune_ = detuneTarget;
+
+    // Tune ramps by at most 0.00002 per sample, then glides exponentially.
+    const float tuningTarget = std::bit_cast<float>(v.tuningTarget);
+    const float tuningDelta = tuningTarget - tuning_;
+    if (std::fabs(tuningDelta) > 0.0015) {
+        const auto candidate = static_cast<float>(tuning_ + 0.00025 * tuningDelta);
+        if (std::fabs(candidate - tuning_) > 0.00002)
+            tuning_ = static_cast<float>(candidate > tuning_ ? tuning_ + 0.00002 : tuning_ - 0.00002);
         else
-            detune_ = detuneTarget;
+            tuning_ = candidate;
+    } else {
+        tuning_ = tuningTarget;
+    }
 
-        // Tune ramps by at most 0.00002 per sample, then glides exponentially.
-        const float tuningTarget = tuningTarget_.load(std::memory_order_relaxed);
-        const float tuningDelta = tuningTarget - tuning_;
-        if (std::fabs(tuningDelta) > 0.0015) {
-            const auto candidate = static_cast<float>(tuning_ + 0.00025 * tuningDelta);
-            if (std::fabs(candidate - tuning_) > 0.00002)
-                tuning_ = static_cast<float>(candidate > tuning_ ? tuning_ + 0.00002 : tuning_ - 0.00002);
+    // The read positions, derived again unless that would give the advanced
+    // ones anyway.
+    if (!positionsAdvance(v.sampleRate)) updateReadPositions(std::bit_cast<float>(v.sampleRate));
+
+    writePos_ = (writePos_ + 1) & kLineMask;
+    advance(readPos_.data(), 1);
+}
+
+void ResonatorEngine::process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t n) {
+    const bool single = outR == nullptr;
+    std::int32_t i = 0;
+    while (i < n) {
+        if (transpositionPending_.load(std::memory_order_relaxed)) applyPendingTransposition();
+        const Values v = loadValues();
+        const bool bypass = v.bypass != 0;
+        if (settled(v)) {
+            if (bypass)
+                i = single ? runSettled<true, true>(inL, inR, outL, outR, i, n, v)
+                           : runSettled<true, false>(inL, inR, outL, outR, i, n, v);
             else
-                tuning_ = candidate;
+                i = single ? runSettled<false, true>(inL, inR, outL, outR, i, n, v)
+                           : runSettled<false, false>(inL, inR, outL, outR, i, n, v);
         } else {
-            tuning_ = tuningTarget;
+            if (bypass) {
+                if (single)
+                    gliding<true, true>(inL, inR, outL, outR, i, v);
+                else
+                    gliding<true, false>(inL, inR, outL, outR, i, v);
+            } else {
+                if (single)
+                    gliding<false, true>(inL, inR, outL, outR, i, v);
+                else
+                    gliding<false, false>(inL, inR, outL, outR, i, v);
+            }
+            ++i;
         }
-
-        updateReadPositions(sampleRate_.load(std::memory_order_relaxed));
-
-        if (outR) {
-            outL[i] = left * gain;
-            outR[i] = right * gain;
-        } else {
-            const float sum = right + left;
-            outL[i] = static_cast<float>((sum * gain) * 0.5);
-        }
-
-        writePos_ = (writePos_ + 1) & kLineMask;
-        for (auto& position : readPos_) position = (position + 1) & kLineMask;
     }
 }

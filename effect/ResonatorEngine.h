@@ -7,10 +7,19 @@
 // thread clears the lines and rewrites the read positions before its next
 // sample, so a block never sees half of it. reset() and process() must not
 // overlap (the host never suspends or resumes while processing).
+//
+// Speed: the read positions only move when the sample rate, the current
+// tuning, detune or transposition changed, or the engine was reset; as long
+// as none of them did, the positions of the next sample are the present ones
+// advanced by one, so process() runs the settled stretches of a block in a
+// loop that does not recompute them, with the twelve strings in SSE2 lanes
+// (see ResonatorKernel.h). The output is bit for bit that of the plain
+// per-sample algorithm.
 #pragma once
 
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <memory>
 
@@ -21,6 +30,10 @@ public:
     static constexpr int kLineMask = kLineLength - 1;
     static constexpr int kClearedOnTranspose = 4096;  // samples zeroed at a transposition change
     static constexpr float kDenormalOffset = 1e-9f;
+    // The lines lie in one allocation, this many floats apart: a few cache
+    // lines more than a line's length, so that the twelve samples written at
+    // the same index do not all compete for one cache set.
+    static constexpr int kLineStride = kLineLength + 80;
 
     struct StringInfo {
         double frequency;  // Hz, before transposition and tuning
@@ -30,71 +43,122 @@ public:
     static const std::array<StringInfo, kNumStrings> kStrings;
 
     ResonatorEngine();  // allocates the twelve lines; state as after reset()
+    ResonatorEngine(const ResonatorEngine&) = delete;
+    ResonatorEngine& operator=(const ResonatorEngine&) = delete;
 
     // Engine values (any thread).
-    void setOutputGain(float gain) { gain_.store(gain, std::memory_order_relaxed); }
-    void setMix(float mix) { mix_.store(mix, std::memory_order_relaxed); }
-    void setFeedback(float coefficient) { feedback_.store(coefficient, std::memory_order_relaxed); }
-    void setDamping(float coefficient) { damping_.store(coefficient, std::memory_order_relaxed); }
-    void setTuningTarget(float ratio) { tuningTarget_.store(ratio, std::memory_order_relaxed); }
-    void setDetuneTarget(float amount) { detuneTarget_.store(amount, std::memory_order_relaxed); }
+    void setOutputGain(float gain) { gain_.store(gain); }
+    void setMix(float mix) { mix_.store(mix); }
+    void setFeedback(float coefficient) { feedback_.store(coefficient); }
+    void setDamping(float coefficient) { damping_.store(coefficient); }
+    void setTuningTarget(float ratio) { tuningTarget_.store(ratio); }
+    void setDetuneTarget(float amount) { detuneTarget_.store(amount); }
     void setBypass(std::int32_t on) { bypass_.store(on, std::memory_order_relaxed); }
-    void setSampleRate(float rate) { sampleRate_.store(rate, std::memory_order_relaxed); }
+    void setSampleRate(float rate) { sampleRate_.store(rate); }
     // Moves all strings at once (no glide); the audio thread then clears the
     // first quarter of every line and recomputes the read positions.
     void setTransposition(float ratio);
 
-    float transpositionTarget() const { return transpositionTarget_.load(std::memory_order_relaxed); }
-    float feedback() const { return feedback_.load(std::memory_order_relaxed); }
-    float damping() const { return damping_.load(std::memory_order_relaxed); }
-    float outputGain() const { return gain_.load(std::memory_order_relaxed); }
-    float mix() const { return mix_.load(std::memory_order_relaxed); }
-    float tuningTarget() const { return tuningTarget_.load(std::memory_order_relaxed); }
-    float detuneTarget() const { return detuneTarget_.load(std::memory_order_relaxed); }
+    float transpositionTarget() const { return transpositionTarget_.load(); }
+    float feedback() const { return feedback_.load(); }
+    float damping() const { return damping_.load(); }
+    float outputGain() const { return gain_.load(); }
+    float mix() const { return mix_.load(); }
+    float tuningTarget() const { return tuningTarget_.load(); }
+    float detuneTarget() const { return detuneTarget_.load(); }
     std::int32_t bypass() const { return bypass_.load(std::memory_order_relaxed); }
-    float sampleRate() const { return sampleRate_.load(std::memory_order_relaxed); }
+    float sampleRate() const { return sampleRate_.load(); }
 
     // Clears the strings and ends every glide.
     void reset();
 
     // One block. outR null: a single output receives (L + R)·gain·0.5.
-    // inR may equal inL. Nothing happens for n <= 0.
+    // inR may equal inL; outputs may be the inputs. Nothing happens for n <= 0.
     void process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t n);
 
     // Audio-thread state, for inspection between blocks.
-    const float* line(int string) const { return lines_[string].get(); }
+    const float* line(int string) const { return lines_ + string * kLineStride; }
     std::int32_t readPosition(int string) const { return readPos_[string]; }
     std::int32_t writePosition() const { return writePos_; }
+    float lowpass(int string) const { return lowpass_[string]; }
     float currentTuning() const { return tuning_; }
     float currentDetune() const { return detune_; }
     float currentTransposition() const { return transposition_; }
 
+    // True while nothing needs the read positions recomputed: the glides have
+    // reached their targets and the positions were derived from the present
+    // sample rate, tuning, detune and transposition (for inspection between
+    // blocks; the next block then runs without recomputing them).
+    bool positionsSettled() const;
+
+    // The values read at every sample, as bits, so that comparing them is
+    // one integer compare each.
+    struct Values {
+        std::uint32_t gain, mix, feedback, damping, tuningTarget, detuneTarget, sampleRate;
+        std::int32_t bypass;
+    };
+
 private:
+    // A float engine value: one relaxed 32-bit load or store.
+    class AtomicFloat {
+    public:
+        explicit AtomicFloat(float x) : bits_(std::bit_cast<std::uint32_t>(x)) {}
+        void store(float x) { bits_.store(std::bit_cast<std::uint32_t>(x), std::memory_order_relaxed); }
+        float load() const { return std::bit_cast<float>(bits()); }
+        std::uint32_t bits() const { return bits_.load(std::memory_order_relaxed); }
+
+    private:
+        std::atomic<std::uint32_t> bits_;
+    };
+
+    // What the read positions were last derived from (float bits), and
+    // whether advancing them by one per sample gives exactly what deriving
+    // them again at the next write position would.
+    struct PositionSource {
+        std::uint32_t sampleRate = 0, tuning = 0, detune = 0, transposition = 0;
+        bool advanceChecked = false;
+        bool advanceExact = false;
+    };
+
+    Values loadValues() const;
+    bool valuesUnchanged(const Values& v) const;
+    bool positionsAdvance(std::uint32_t sampleRate);
+    bool settled(const Values& v);
     void applyPendingTransposition();
-    void updateReadPositions(double fs);
+    void delays(double fs, double* out) const;
+    void updateReadPositions(float fs);
+    bool advanceIsExact(float fs) const;
+
+    template <bool Bypass, bool SingleOutput>
+    std::int32_t runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                            std::int32_t n, const Values& v);
+    template <bool Bypass, bool SingleOutput>
+    void gliding(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i, const Values& v);
 
     // Engine values written by parameter changes.
-    std::atomic<float> gain_{0.0f};
-    std::atomic<float> mix_{0.0f};
-    std::atomic<float> feedback_{0.0f};
-    std::atomic<float> damping_{0.0f};
-    std::atomic<float> tuningTarget_{1.0f};
-    std::atomic<float> detuneTarget_{0.0f};
-    std::atomic<float> transpositionTarget_{1.0f};
+    AtomicFloat gain_{0.0f};
+    AtomicFloat mix_{0.0f};
+    AtomicFloat feedback_{0.0f};
+    AtomicFloat damping_{0.0f};
+    AtomicFloat tuningTarget_{1.0f};
+    AtomicFloat detuneTarget_{0.0f};
+    AtomicFloat transpositionTarget_{1.0f};
     std::atomic<std::int32_t> bypass_{0};
-    std::atomic<float> sampleRate_{44100.0f};
+    AtomicFloat sampleRate_{44100.0f};
     // The rate in force when the transposition changed: the new read
     // positions are those of that moment, even if the rate changes before
     // the audio thread takes them up.
-    std::atomic<float> transpositionSampleRate_{44100.0f};
+    AtomicFloat transpositionSampleRate_{44100.0f};
     std::atomic<bool> transpositionPending_{false};
 
     // Owned by the audio thread.
-    std::array<std::unique_ptr<float[]>, kNumStrings> lines_;
-    std::array<std::int32_t, kNumStrings> readPos_{};
-    std::array<float, kNumStrings> lowpass_{};
+    std::unique_ptr<float[]> storage_;
+    float* lines_ = nullptr;  // line s starts at lines_ + s * kLineStride, 64-byte aligned
+    alignas(16) std::array<std::int32_t, kNumStrings> readPos_{};
+    alignas(16) std::array<float, kNumStrings> lowpass_{};
     std::int32_t writePos_ = kLineMask;
     float tuning_ = 1.0f;
     float detune_ = 0.0f;
     float transposition_ = 1.0f;
+    PositionSource source_;
 };
