@@ -15,6 +15,28 @@ CPoint toViewCoordinates(const CView& view, const CPoint& where) {
     return CPoint(where.x - (inFrame.left - own.left), where.y - (inFrame.top - own.top));
 }
 
+// Overlapping areas become one, so that no view is drawn twice in a pass.
+std::vector<CRect> mergeOverlapping(std::vector<CRect> areas) {
+    std::vector<CRect> merged;
+    while (!areas.empty()) {
+        CRect area = areas.back();
+        areas.pop_back();
+        bool grew = true;
+        while (grew) {
+            grew = false;
+            for (auto it = merged.begin(); it != merged.end(); ++it) {
+                if (!it->rectOverlap(area)) continue;
+                area.unite(*it);
+                merged.erase(it);
+                grew = true;
+                break;
+            }
+        }
+        merged.push_back(area);
+    }
+    return merged;
+}
+
 }  // namespace
 
 CFrame::CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor)
@@ -93,6 +115,7 @@ void CFrame::updateDirtyViews() {
     for (CView* view : children_) collectDirty(view, areas);
     if (modalView_) collectDirty(modalView_, areas);
     if (areas.empty()) return;
+    areas = mergeOverlapping(std::move(areas));
     CRect changed;
     for (const CRect& area : areas) {
         redraw(area);
@@ -200,20 +223,24 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const long& buttons) {
     mouseKnown_ = true;
     // A click anywhere else ends keyboard editing.
     if (focusView_ && !focusView_->getFrameRect().pointInside(where)) setFocusView(nullptr);
+    CMouseEventResult result = kMouseEventNotHandled;
     if (modalView_) {
         if (!modalView_->hitTest(where, buttons)) return kMouseEventNotHandled;
         CPoint p = where;
-        const CMouseEventResult result = modalView_->onMouseDown(p, buttons);
+        result = modalView_->onMouseDown(p, buttons);
         modalMouseDown_ = result == kMouseEventHandled && modalView_ != nullptr;
-        return result;
+    } else {
+        result = CViewContainer::onMouseDown(where, buttons);
     }
-    return CViewContainer::onMouseDown(where, buttons);
+    pressSwallowed_ = result == kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    return result;
 }
 
 CMouseEventResult CFrame::onMouseUp(CPoint& where, const long& buttons) {
     mouse_ = where;
     mouseKnown_ = true;
     CMouseEventResult result = kMouseEventNotHandled;
+    pressSwallowed_ = false;
     if (modalMouseDown_) {
         modalMouseDown_ = false;
         CPoint p = where;
@@ -234,6 +261,7 @@ CMouseEventResult CFrame::onMouseMoved(CPoint& where, const long& buttons) {
         return modalView_ ? modalView_->onMouseMoved(p, buttons) : kMouseEventNotHandled;
     }
     if (mouseDownView_) return CViewContainer::onMouseMoved(where, buttons);
+    if (pressSwallowed_ && (buttons & kButtonMask)) return kMouseEventNotHandled;
     updateMouseOver(where, buttons);
     if (modalView_) {
         if (!modalView_->hitTest(where, buttons)) return kMouseEventNotHandled;

@@ -96,6 +96,8 @@ private:
     std::vector<CRect> invalidAreas_;
     CView* modalView_ = nullptr;
     bool modalMouseDown_ = false;
+    // A press answered with "no further events": its moves and release go nowhere.
+    bool pressSwallowed_ = false;
     CView* focusView_ = nullptr;
     CView* mouseOverView_ = nullptr;
     CPoint mouse_;
