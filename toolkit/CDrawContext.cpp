@@ -2,6 +2,40 @@
 
 #include <cairo.h>
 
+#include <string>
+
+namespace {
+
+// cairo refuses text that is not UTF-8 and then draws nothing more on the
+// context; names from presets or hosts may well be Latin-1. Each byte that
+// does not belong to a valid UTF-8 character shows as '?'.
+std::string toValidUtf8(const char* text) {
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p) {
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+        if (*p < 0x80) length = 1;
+        else if (*p >= 0xC2 && *p <= 0xDF) length = 2;
+        else if (*p >= 0xE0 && *p <= 0xEF) length = 3, low = *p == 0xE0 ? 0xA0 : 0x80, high = *p == 0xED ? 0x9F : 0xBF;
+        else if (*p >= 0xF0 && *p <= 0xF4) length = 4, low = *p == 0xF0 ? 0x90 : 0x80, high = *p == 0xF4 ? 0x8F : 0xBF;
+        bool valid = length > 0;
+        // A terminator fails every range, so nothing past it is read.
+        for (int i = 1; valid && i < length; ++i)
+            valid = i == 1 ? p[i] >= low && p[i] <= high : p[i] >= 0x80 && p[i] <= 0xBF;
+        if (valid) {
+            out.append(reinterpret_cast<const char*>(p), length);
+            p += length;
+        } else {
+            out += '?';
+            ++p;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 CDrawContext::CDrawContext(cairo_t* cr) : cr_(cairo_reference(cr)) {}
 
 CDrawContext::~CDrawContext() { cairo_destroy(cr_); }
@@ -72,13 +106,15 @@ CCoord CDrawContext::getStringWidth(const char* text) {
     cairo_save(cr_);
     selectFont();
     cairo_text_extents_t extents;
-    cairo_text_extents(cr_, text, &extents);
+    cairo_text_extents(cr_, toValidUtf8(text).c_str(), &extents);
     cairo_restore(cr_);
     return extents.x_advance;
 }
 
 void CDrawContext::drawString(const char* text, const CRect& r, CHoriTxtAlign align, bool antialias) {
     if (!text || !*text || r.isEmpty()) return;
+    const std::string utf8 = toValidUtf8(text);
+    text = utf8.c_str();
     cairo_save(cr_);
     const double x = r.left + offset_.x, y = r.top + offset_.y;
     cairo_rectangle(cr_, x, y, r.width(), r.height());
