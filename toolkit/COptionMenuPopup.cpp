@@ -18,7 +18,6 @@ constexpr CColor kListBorder{96, 96, 92, 255};
 constexpr CColor kListText{20, 20, 20, 255};
 constexpr CColor kHighlightBack{52, 96, 160, 255};
 constexpr CColor kHighlightText{255, 255, 255, 255};
-constexpr CCoord kBorder = 1;
 constexpr CCoord kCheckColumn = 16;  // room for the tick left of the text
 constexpr CCoord kTextMargin = 6;    // left of the text without ticks, and right of every text
 
@@ -62,9 +61,11 @@ COptionMenuPopup::COptionMenuPopup(COptionMenu& menu, const CRect& frameSize, co
         if (i % rows_ == 0) columnWidths_.push_back(width);
         else columnWidths_.back() = std::max(columnWidths_.back(), width);
     }
-    CCoord listWidth = 2 * kBorder;
+    // The border is drawn over the outer cells' edges, so that sixteen rows
+    // fit a window 257 pixels high.
+    CCoord listWidth = 0;
     for (CCoord width : columnWidths_) listWidth += width;
-    const CCoord listHeight = 2 * kBorder + rows_ * kRowHeight;
+    const CCoord listHeight = rows_ * kRowHeight;
 
     // Below the control, or with the current entry's row over it.
     list_ = CRect(0, 0, listWidth, listHeight);
@@ -84,17 +85,17 @@ COptionMenuPopup::~COptionMenuPopup() {
 CRect COptionMenuPopup::getEntryRect(long index) const {
     if (index < 0 || index >= static_cast<long>(entries_.size())) return CRect();
     const long column = index / rows_;
-    CCoord left = list_.left + kBorder;
+    CCoord left = list_.left;
     for (long c = 0; c < column; ++c) left += columnWidths_[c];
-    const CCoord top = list_.top + kBorder + (index % rows_) * kRowHeight;
+    const CCoord top = list_.top + (index % rows_) * kRowHeight;
     return CRect(left, top, left + columnWidths_[column], top + kRowHeight);
 }
 
 long COptionMenuPopup::entryAt(const CPoint& where) const {
     if (!list_.pointInside(where) || rows_ <= 0) return -1;
-    const CCoord row = std::floor((where.y - list_.top - kBorder) / kRowHeight);
+    const CCoord row = std::floor((where.y - list_.top) / kRowHeight);
     if (row < 0 || row >= rows_) return -1;
-    CCoord left = list_.left + kBorder;
+    CCoord left = list_.left;
     for (std::size_t column = 0; column < columnWidths_.size(); ++column) {
         left += columnWidths_[column];
         if (where.x < left) {
@@ -107,9 +108,7 @@ long COptionMenuPopup::entryAt(const CPoint& where) const {
 
 void COptionMenuPopup::draw(CDrawContext* context) {
     context->setFillColor(kListBack);
-    context->setFrameColor(kListBorder);
-    context->setLineWidth(1);
-    context->drawRect(list_, kDrawFilledAndStroked);
+    context->drawRect(list_, kDrawFilled);
     context->setFont(kListFont);
     for (long i = 0; i < static_cast<long>(entries_.size()); ++i) {
         const CRect cell = getEntryRect(i);
@@ -134,6 +133,8 @@ void COptionMenuPopup::draw(CDrawContext* context) {
         context->setFontColor(ink);
         context->drawString(entries_[i].c_str(), text, kLeftText);
     }
+    context->setFrameColor(kListBorder);
+    context->drawRect(list_, kDrawStroked);
     setDirty(false);
 }
 
