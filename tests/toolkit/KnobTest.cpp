@@ -128,12 +128,6 @@ TEST_F(KnobTest, ShiftPressedOrLetGoMidDragChangesTheRateWithoutAJump) {
     EXPECT_THAT(log.values, ElementsAre(FloatNear(0.6f, 1e-6), FloatNear(0.7f, 1e-6), FloatNear(0.8f, 1e-6)));
 }
 
-TEST_F(KnobTest, PressWithoutMovingIsAnEmptyGesture) {
-    EXPECT_EQ(frame.click(kCentreX, kCentreY), kMouseEventHandled);
-    EXPECT_THAT(log.order, ElementsAre("begin", "end"));
-    EXPECT_FLOAT_EQ(knob->getValue(), 0.5f);
-}
-
 TEST_F(KnobTest, ControlClickRestoresTheDefaultAsOneUserChange) {
     for (long buttons : {kLButton | kControl, kLButton | kControl | kDoubleClick}) {
         knob->setValue(0.2f);
