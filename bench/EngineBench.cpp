@@ -1,71 +1,294 @@
-// Processing speed of the effect against the plain reference engine, on the
-// same noise, in host-sized blocks. "x_realtime" is seconds of 44.1 kHz
-// stereo audio processed per second.
+// Processing speed of the effect's engine against the plain reference engine
+// of the tests, in one run, on 44.1 kHz stereo noise in host-sized blocks.
+//
+// Cases, each for both engines and blocks of 32, 512 and 4096 samples:
+//   static      all values still (the engine's settled path)
+//   gliding     Tune and Detune gliding at every sample
+//   transpose   Transpose stepped before every block
+//   instances32 32 engines with static values, one block each in turn, as a
+//               project with 32 tracks would run them
+// Names are <case>/<engine>/<block>, engine "fast" (the effect's) or
+// "reference". Counters: ns_per_sample (CPU time per stereo sample frame) and
+// x_realtime (seconds of 44.1 kHz audio processed per CPU second). A summary
+// of the ratios follows the table.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <map>
+#include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
-#include "effect/Corvane.h"
-#include "effect/FactoryPrograms.h"
+#include "effect/Parameters.h"
+#include "effect/ResonatorEngine.h"
 #include "tests/engine/ReferenceEngine.h"
 
 namespace {
 
-constexpr int kBlock = 512;
 constexpr double kRate = 44100.0;
+constexpr int kBlocks[] = {32, 512, 4096};
+constexpr int kInstances = 32;
+// Tune and Detune turn around this often: neither reaches its target, so
+// both glide at every sample.
+constexpr long kGlideTurn = 4096;
 
-struct Signal {
+// The effect's engine, its values set as the effect's parameter changes set
+// them.
+class Fast {
+public:
+    static constexpr const char* kName = "fast";
+
+    void set(int index, float v) {
+        switch (index) {
+        case kOutput: engine_.setOutputGain(formula::outputGain(v)); break;
+        case kMix: engine_.setMix(v); break;
+        case kDecay:
+            decay_ = v;
+            engine_.setFeedback(formula::feedback(v, engine_.transpositionTarget()));
+            break;
+        case kDamp: engine_.setDamping(formula::damping(v)); break;
+        case kTranspose: {
+            const float ratio = formula::transposition(formula::transposeStep(v));
+            if (ratio != engine_.transpositionTarget()) {
+                engine_.setTransposition(ratio);
+                engine_.setFeedback(formula::feedback(decay_, ratio));
+            }
+            break;
+        }
+        case kTune: engine_.setTuningTarget(formula::tuningRatio(v)); break;
+        case kDetune: engine_.setDetuneTarget(v); break;
+        case kBypass: engine_.setBypass(formula::bypassSwitch(v)); break;
+        default: break;
+        }
+    }
+    void reset() { engine_.reset(); }
+    void process(const float* inL, const float* inR, float* outL, float* outR, int n) {
+        engine_.process(inL, inR, outL, outR, n);
+    }
+
+private:
+    ResonatorEngine engine_;
+    float decay_ = 0.0f;
+};
+
+class Reference {
+public:
+    static constexpr const char* kName = "reference";
+
+    void set(int index, float v) { effect_.setParameter(index, v); }
+    void reset() { effect_.engine.reset(); }
+    void process(const float* inL, const float* inR, float* outL, float* outR, int n) {
+        effect_.engine.process(inL, inR, outL, outR, n);
+    }
+
+private:
+    reference::ReferenceEffect effect_;
+};
+
+struct Buffers {
     std::vector<float> left, right, outLeft, outRight;
-    Signal() : left(kBlock), right(kBlock), outLeft(kBlock), outRight(kBlock) {
-        std::mt19937 random(7);
+    Buffers(int frames, unsigned seed) : left(frames), right(frames), outLeft(frames), outRight(frames) {
+        std::mt19937 random(seed);
         std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
-        for (int i = 0; i < kBlock; ++i) {
+        for (int i = 0; i < frames; ++i) {
             left[i] = noise(random);
             right[i] = noise(random);
         }
     }
 };
 
-void countRealtime(benchmark::State& state) {
-    state.SetItemsProcessed(state.iterations() * kBlock);
-    state.counters["x_realtime"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kBlock / kRate, benchmark::Counter::kIsRate);
+// A typical setting: half mix, long decay, some detune; then a reset and a
+// second of signal, so the lines are full when timing starts.
+template <class Engine>
+std::unique_ptr<Engine> prepared(Buffers& buffers, int block) {
+    auto engine = std::make_unique<Engine>();
+    const float values[kNumParameters] = {0.5f, 0.5f, 0.7f, 0.3f, 0.5f, 0.5f, 0.25f, 0.0f};
+    for (int k = 0; k < kNumParameters; ++k) engine->set(k, values[k]);
+    engine->reset();
+    for (long done = 0; done < static_cast<long>(kRate); done += block)
+        engine->process(buffers.left.data(), buffers.right.data(), buffers.outLeft.data(), buffers.outRight.data(),
+                        block);
+    return engine;
 }
 
-// program: 0 "Default", 5 "Detuned" (Detune glides after the selection)
-void BM_Effect(benchmark::State& state) {
-    Corvane effect(nullptr);
-    effect.selectProgram(static_cast<VstInt32>(state.range(0)));
-    effect.setParameter(kMix, 1.0f);
-    Signal signal;
-    float* inputs[2] = {signal.left.data(), signal.right.data()};
-    float* outputs[2] = {signal.outLeft.data(), signal.outRight.data()};
+void count(benchmark::State& state, long framesPerIteration) {
+    const double frames = static_cast<double>(state.iterations()) * static_cast<double>(framesPerIteration);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter(frames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["x_realtime"] = benchmark::Counter(frames / kRate, benchmark::Counter::kIsRate);
+}
+
+template <class Engine>
+void Static(benchmark::State& state, int block) {
+    Buffers buffers(block, 7);
+    auto engine = prepared<Engine>(buffers, block);
     for (auto _ : state) {
-        effect.processReplacing(inputs, outputs, kBlock);
-        benchmark::DoNotOptimize(signal.outLeft.data());
+        engine->process(buffers.left.data(), buffers.right.data(), buffers.outLeft.data(), buffers.outRight.data(),
+                        block);
+        benchmark::DoNotOptimize(buffers.outLeft.data());
         benchmark::ClobberMemory();
     }
-    countRealtime(state);
+    count(state, block);
 }
 
-void BM_Reference(benchmark::State& state) {
-    reference::ReferenceEffect effect;
-    const FactoryProgram& program = kFactoryPrograms[state.range(0)];
-    for (int k = 0; k < kNumParameters; ++k) effect.setParameter(k, k == kMix ? 1.0f : program.values[k]);
-    Signal signal;
+template <class Engine>
+void Gliding(benchmark::State& state, int block) {
+    Buffers buffers(block, 7);
+    auto engine = prepared<Engine>(buffers, block);
+    long sinceTurn = kGlideTurn;
+    bool up = false;
     for (auto _ : state) {
-        effect.engine.process(signal.left.data(), signal.right.data(), signal.outLeft.data(),
-                              signal.outRight.data(), kBlock);
-        benchmark::DoNotOptimize(signal.outLeft.data());
+        if (sinceTurn >= kGlideTurn) {
+            up = !up;
+            engine->set(kTune, up ? 1.0f : 0.0f);
+            engine->set(kDetune, up ? 1.0f : 0.0f);
+            sinceTurn = 0;
+        }
+        engine->process(buffers.left.data(), buffers.right.data(), buffers.outLeft.data(), buffers.outRight.data(),
+                        block);
+        sinceTurn += block;
+        benchmark::DoNotOptimize(buffers.outLeft.data());
         benchmark::ClobberMemory();
     }
-    countRealtime(state);
+    count(state, block);
 }
 
-BENCHMARK(BM_Effect)->Arg(0)->Arg(5);
-BENCHMARK(BM_Reference)->Arg(0)->Arg(5);
+template <class Engine>
+void Transpose(benchmark::State& state, int block) {
+    Buffers buffers(block, 7);
+    auto engine = prepared<Engine>(buffers, block);
+    int step = 24;
+    for (auto _ : state) {
+        step = step == 24 ? 31 : 24;  // a fifth up and back
+        engine->set(kTranspose, static_cast<float>(step) / 48.0f);
+        engine->process(buffers.left.data(), buffers.right.data(), buffers.outLeft.data(), buffers.outRight.data(),
+                        block);
+        benchmark::DoNotOptimize(buffers.outLeft.data());
+        benchmark::ClobberMemory();
+    }
+    count(state, block);
+}
+
+template <class Engine>
+void Instances(benchmark::State& state, int block) {
+    std::vector<Buffers> buffers;
+    std::vector<std::unique_ptr<Engine>> engines;
+    for (int k = 0; k < kInstances; ++k) {
+        buffers.emplace_back(block, 7 + k);
+        engines.push_back(prepared<Engine>(buffers.back(), block));
+    }
+    for (auto _ : state) {
+        for (int k = 0; k < kInstances; ++k) {
+            Buffers& b = buffers[k];
+            engines[k]->process(b.left.data(), b.right.data(), b.outLeft.data(), b.outRight.data(), block);
+            benchmark::DoNotOptimize(b.outLeft.data());
+        }
+        benchmark::ClobberMemory();
+    }
+    count(state, static_cast<long>(block) * kInstances);
+}
+
+using CaseFunction = void (*)(benchmark::State&, int);
+struct Case {
+    const char* name;
+    CaseFunction fast, reference;
+};
+const Case kCases[] = {
+    {"static", Static<Fast>, Static<Reference>},
+    {"gliding", Gliding<Fast>, Gliding<Reference>},
+    {"transpose", Transpose<Fast>, Transpose<Reference>},
+    {"instances32", Instances<Fast>, Instances<Reference>},
+};
+
+void registerAll() {
+    for (const Case& c : kCases)
+        for (int block : kBlocks)
+            for (int engine = 0; engine < 2; ++engine) {
+                const std::string name = std::string(c.name) + "/" + (engine ? Reference::kName : Fast::kName) +
+                                         "/" + std::to_string(block);
+                CaseFunction function = engine ? c.reference : c.fast;
+                benchmark::RegisterBenchmark(name.c_str(), [function, block](benchmark::State& state) {
+                    function(state, block);
+                });
+            }
+}
+
+// The usual table, then for every case and block the two engines side by
+// side: the speed-up of the fast engine, and the cost per sample of 32
+// instances relative to one.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type == Run::RT_Aggregate && !median) continue;
+            std::string name = run.run_name.function_name;
+            auto ns = run.counters.find("ns_per_sample");
+            auto rt = run.counters.find("x_realtime");
+            if (ns == run.counters.end() || rt == run.counters.end()) continue;
+            if (median || !results_.count(name)) results_[name] = {ns->second.value, rt->second.value};
+        }
+    }
+
+    void Finalize() override {
+        std::FILE* out = stdout;
+        std::fflush(out);
+        GetOutputStream().flush();
+        std::fprintf(out, "\n%-12s %6s %14s %14s %9s %13s %13s\n", "case", "block", "fast ns/smp", "ref ns/smp",
+                     "speed-up", "fast x_rt", "ref x_rt");
+        for (const Case& c : kCases)
+            for (int block : kBlocks) {
+                const Result* fast = find(c.name, Fast::kName, block);
+                const Result* ref = find(c.name, Reference::kName, block);
+                if (!fast && !ref) continue;
+                std::fprintf(out, "%-12s %6d %14s %14s %9s %13s %13s\n", c.name, block, number(fast, false).c_str(),
+                             number(ref, false).c_str(),
+                             fast && ref ? format("%.2fx", ref->nsPerSample / fast->nsPerSample).c_str() : "-",
+                             number(fast, true).c_str(), number(ref, true).c_str());
+            }
+        for (int block : kBlocks) {
+            const Result* one = find("static", Fast::kName, block);
+            const Result* many = find("instances32", Fast::kName, block);
+            if (one && many)
+                std::fprintf(out, "32 instances / one, fast, block %d: %.2fx the cost per sample\n", block,
+                             many->nsPerSample / one->nsPerSample);
+        }
+        std::fflush(out);
+    }
+
+private:
+    struct Result {
+        double nsPerSample, realtime;
+    };
+
+    const Result* find(const char* name, const char* engine, int block) const {
+        auto it = results_.find(std::string(name) + "/" + engine + "/" + std::to_string(block));
+        return it == results_.end() ? nullptr : &it->second;
+    }
+    static std::string format(const char* pattern, double x) {
+        char text[32];
+        std::snprintf(text, sizeof text, pattern, x);
+        return text;
+    }
+    static std::string number(const Result* r, bool realtime) {
+        if (!r) return "-";
+        return realtime ? format("%.0f", r->realtime) : format("%.2f", r->nsPerSample);
+    }
+
+    std::map<std::string, Result> results_;
+};
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    registerAll();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

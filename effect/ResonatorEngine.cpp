@@ -93,44 +93,70 @@ void ResonatorEngine::applyPendingTransposition() {
     updateReadPositions(transpositionSampleRate_.load());
 }
 
-// D = (fs + σ·(0.015·fs)·k·d) / (r·f) for the twelve strings, r the float32
-// product of the current tuning and transposition, d the current detune.
-void ResonatorEngine::delays(double fs, double* out) const {
-    const __m128d rate = _mm_set1_pd(fs);
+// The part of each string's delay that depends on the rate alone:
+// σ·(0.015·fs)·k, as the formula groups it.
+void ResonatorEngine::DelayTerms::compute(float rate) {
+    sampleRate = bitsOf(rate);
+    valid = true;
+    const double fs = rate;
     const __m128d share = _mm_set1_pd(0.015 * fs);
-    const __m128d detune = _mm_set1_pd(static_cast<double>(detune_));
-    const __m128d ratio = _mm_set1_pd(static_cast<double>(tuning_ * transposition_));
-    for (int s = 0; s < kNumStrings; s += 2) {
-        const __m128d moved = _mm_mul_pd(
-            _mm_mul_pd(_mm_mul_pd(_mm_load_pd(kDirection.value + s), share), _mm_load_pd(kDetuneFactor.value + s)),
-            detune);
-        const __m128d numerator = _mm_add_pd(rate, moved);
-        const __m128d denominator = _mm_mul_pd(ratio, _mm_load_pd(kFrequency.value + s));
-        _mm_store_pd(out + s, _mm_div_pd(numerator, denominator));
-    }
+    for (int s = 0; s < kNumStrings; s += 2)
+        _mm_store_pd(moved + s, _mm_mul_pd(_mm_mul_pd(_mm_load_pd(kDirection.value + s), share),
+                                           _mm_load_pd(kDetuneFactor.value + s)));
 }
 
-void ResonatorEngine::updateReadPositions(float fs) {
-    alignas(16) double delay[kNumStrings];
-    delays(fs, delay);
-    const __m128d write = _mm_set1_pd(static_cast<double>(writePos_));
+inline const ResonatorEngine::DelayTerms& ResonatorEngine::termsFor(float fs) {
+    if (!terms_.valid || terms_.sampleRate != bitsOf(fs)) terms_.compute(fs);
+    return terms_;
+}
+
+namespace {
+
+// D = (fs + σ·(0.015·fs)·k·d) / (r·f) for strings s and s + 1, with the
+// grouping (fs + ((σ·(0.015·fs))·k)·d) / (r·f); r is the float32 product of
+// the current tuning and transposition, d the current detune.
+inline __m128d delayPair(const double* moved, int s, __m128d fs, __m128d detune, __m128d ratio) {
+    const __m128d numerator = _mm_add_pd(fs, _mm_mul_pd(_mm_load_pd(moved + s), detune));
+    return _mm_div_pd(numerator, _mm_mul_pd(ratio, _mm_load_pd(kFrequency.value + s)));
+}
+
+}  // namespace
+
+void ResonatorEngine::delays(const DelayTerms& terms, double* out) const {
+    const __m128d fs = _mm_set1_pd(static_cast<double>(std::bit_cast<float>(terms.sampleRate)));
+    const __m128d detune = _mm_set1_pd(static_cast<double>(detune_));
+    const __m128d ratio = _mm_set1_pd(static_cast<double>(tuning_ * transposition_));
+    for (int s = 0; s < kNumStrings; s += 2) _mm_store_pd(out + s, delayPair(terms.moved, s, fs, detune, ratio));
+}
+
+void ResonatorEngine::updateReadPositions(float fs) { derivePositions(fs, writePos_, readPos_.data()); }
+
+// The read-position formula at write position w: (int)(w − D + 16384) AND
+// 16383, the conversion toward zero. Notes what the positions came from.
+inline void ResonatorEngine::derivePositions(float rate, std::int32_t w, std::int32_t* out) {
+    const DelayTerms& terms = termsFor(rate);
+    const __m128d fs = _mm_set1_pd(static_cast<double>(rate));
+    const __m128d detune = _mm_set1_pd(static_cast<double>(detune_));
+    const __m128d ratio = _mm_set1_pd(static_cast<double>(tuning_ * transposition_));
+    const __m128d write = _mm_set1_pd(static_cast<double>(w));
     const __m128d wrap = _mm_set1_pd(16384.0);
-    for (int s = 0; s < kNumStrings; s += 2) {
-        alignas(16) double position[2];
-        const __m128d x = _mm_add_pd(_mm_sub_pd(write, _mm_load_pd(delay + s)), wrap);
-        const __m128i whole = _mm_cvttpd_epi32(x);
-        std::int32_t first = _mm_cvtsi128_si32(whole);
-        std::int32_t second = _mm_cvtsi128_si32(_mm_shuffle_epi32(whole, 1));
-        constexpr std::int32_t kInvalid = std::numeric_limits<std::int32_t>::min();
-        if (first == kInvalid || second == kInvalid) {  // out of range or NaN: saturate as the plain cast would
-            _mm_store_pd(position, x);
-            first = truncToInt32(position[0]);
-            second = truncToInt32(position[1]);
+    const __m128i invalid = _mm_set1_epi32(std::numeric_limits<std::int32_t>::min());
+    for (int s = 0; s < kNumStrings; s += 4) {
+        const __m128d x0 = _mm_add_pd(_mm_sub_pd(write, delayPair(terms.moved, s, fs, detune, ratio)), wrap);
+        const __m128d x1 = _mm_add_pd(_mm_sub_pd(write, delayPair(terms.moved, s + 2, fs, detune, ratio)), wrap);
+        __m128i whole = _mm_unpacklo_epi64(_mm_cvttpd_epi32(x0), _mm_cvttpd_epi32(x1));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(whole, invalid)) != 0) [[unlikely]] {
+            // Out of range or NaN: saturate as the plain conversion does.
+            alignas(16) double x[4];
+            alignas(16) std::int32_t fixed[4];
+            _mm_store_pd(x, x0);
+            _mm_store_pd(x + 2, x1);
+            for (int k = 0; k < 4; ++k) fixed[k] = truncToInt32(x[k]);
+            whole = _mm_load_si128(reinterpret_cast<const __m128i*>(fixed));
         }
-        readPos_[s] = first & kLineMask;
-        readPos_[s + 1] = second & kLineMask;
+        _mm_store_si128(reinterpret_cast<__m128i*>(out + s), _mm_and_si128(whole, _mm_set1_epi32(kLineMask)));
     }
-    source_ = {bitsOf(fs), bitsOf(tuning_), bitsOf(detune_), bitsOf(transposition_), false, false};
+    source_ = {bitsOf(rate), bitsOf(tuning_), bitsOf(detune_), bitsOf(transposition_), false, false};
 }
 
 // Deriving the positions at write position w + 1 gives those at w advanced
@@ -139,8 +165,10 @@ void ResonatorEngine::updateReadPositions(float fs) {
 // w − D + 16384 then moves with w alone. Other delays (only reachable with
 // values far outside the parameters' ranges) are derived at every sample.
 bool ResonatorEngine::advanceIsExact(float fs) const {
+    DelayTerms terms;
+    terms.compute(fs);
     alignas(16) double delay[kNumStrings];
-    delays(fs, delay);
+    delays(terms, delay);
     for (double d : delay) {
         if (!(d >= 1.0 && d <= 16383.0)) return false;
         const double below = std::floor(d);
@@ -159,12 +187,12 @@ bool ResonatorEngine::positionsSettled() const {
     return source_.advanceChecked ? source_.advanceExact : advanceIsExact(fs);
 }
 
-ResonatorEngine::Values ResonatorEngine::loadValues() const {
+inline ResonatorEngine::Values ResonatorEngine::loadValues() const {
     return {gain_.bits(),         mix_.bits(),          feedback_.bits(),   damping_.bits(),
             tuningTarget_.bits(), detuneTarget_.bits(), sampleRate_.bits(), bypass_.load(std::memory_order_relaxed)};
 }
 
-bool ResonatorEngine::valuesUnchanged(const Values& v) const {
+inline bool ResonatorEngine::valuesUnchanged(const Values& v) const {
     return !transpositionPending_.load(std::memory_order_relaxed) && gain_.bits() == v.gain &&
            mix_.bits() == v.mix && feedback_.bits() == v.feedback && damping_.bits() == v.damping &&
            bypass_.load(std::memory_order_relaxed) == v.bypass && tuningTarget_.bits() == v.tuningTarget &&
@@ -174,7 +202,7 @@ bool ResonatorEngine::valuesUnchanged(const Values& v) const {
 // The present read positions were derived from this rate and the current
 // tuning, detune and transposition, in a way that advancing keeps: deriving
 // them again at the next write position would give the advanced ones.
-bool ResonatorEngine::positionsAdvance(std::uint32_t sampleRate) {
+inline bool ResonatorEngine::positionsAdvance(std::uint32_t sampleRate) {
     if (source_.sampleRate != sampleRate || source_.tuning != bitsOf(tuning_) || source_.detune != bitsOf(detune_) ||
         source_.transposition != bitsOf(transposition_))
         return false;
@@ -187,7 +215,7 @@ bool ResonatorEngine::positionsAdvance(std::uint32_t sampleRate) {
 
 // Nothing moves at this sample: both glides are at their targets (so they
 // leave the current values as they are) and the read positions advance.
-bool ResonatorEngine::settled(const Values& v) {
+inline bool ResonatorEngine::settled(const Values& v) {
     return v.tuningTarget == bitsOf(tuning_) && v.detuneTarget == bitsOf(detune_) && positionsAdvance(v.sampleRate);
 }
 
@@ -244,22 +272,9 @@ std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, flo
     return i;
 }
 
-// One sample while a glide moves or the positions need deriving: the
-// kernel's steps, then the glides, the read positions, the advance.
-template <bool Bypass, bool SingleOutput>
-void ResonatorEngine::gliding(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
-                              const Values& v) {
-    using namespace resonator_kernel;
-    Lowpass lp = Lowpass::load(lowpass_.data());
-    Taps at;
-    for (int s = 0; s < kNumStrings; ++s) at.read[s] = lines_ + s * kLineStride + readPos_[s];
-    at.write = lines_ + writePos_;
-    at.j = 0;
-    sample<Bypass, SingleOutput>(at, lp, Constants(v), inL + i, inR + i, outL + i, SingleOutput ? nullptr : outR + i,
-                                 offsetFor(i));
-    lp.store(lowpass_.data());
-
-    // Detune glides exponentially and snaps to its target when close.
+// Steps 6 and 7: Detune glides exponentially and snaps to its target when
+// close; Tune ramps by at most 0.00002 per sample, then glides exponentially.
+inline void ResonatorEngine::glide(const Values& v) {
     const float detuneTarget = std::bit_cast<float>(v.detuneTarget);
     const float detuneDelta = detuneTarget - detune_;
     if (std::fabs(detuneDelta) > 0.002)
@@ -267,7 +282,6 @@ void ResonatorEngine::gliding(const float* inL, const float* inR, float* outL, f
     else
         detune_ = detuneTarget;
 
-    // Tune ramps by at most 0.00002 per sample, then glides exponentially.
     const float tuningTarget = std::bit_cast<float>(v.tuningTarget);
     const float tuningDelta = tuningTarget - tuning_;
     if (std::fabs(tuningDelta) > 0.0015) {
@@ -279,13 +293,70 @@ void ResonatorEngine::gliding(const float* inL, const float* inR, float* outL, f
     } else {
         tuning_ = tuningTarget;
     }
+}
 
-    // The read positions, derived again unless that would give the advanced
-    // ones anyway.
-    if (!positionsAdvance(v.sampleRate)) updateReadPositions(std::bit_cast<float>(v.sampleRate));
+// Samples i.. with the values v while a glide moves or the positions need
+// deriving, until the block ends, a value differs from v or nothing moves
+// any more. The glides and the read positions depend on nothing the strings
+// do, so they are worked out for up to kAhead samples first, assuming v
+// stays; the divisions of those samples then run side by side instead of
+// each waiting for the last. Should a value change, what was worked out
+// for the samples from there on is dropped. Returns the index of the first
+// sample not processed.
+template <bool Bypass, bool SingleOutput>
+std::int32_t ResonatorEngine::runGliding(const float* inL, const float* inR, float* outL, float* outR,
+                                         std::int32_t i, std::int32_t n, const Values& v) {
+    using namespace resonator_kernel;
+    constexpr int kAhead = 16;
+    const Constants k(v);
+    const float fs = std::bit_cast<float>(v.sampleRate);
+    Lowpass lp = Lowpass::load(lowpass_.data());
+    __m128 offset = offsetFor(i);
+    // Entry q: the state at the start of sample i + q.
+    alignas(16) std::int32_t positions[kAhead + 1][kNumStrings];
+    float tuning[kAhead + 1], detune[kAhead + 1];
+    PositionSource source[kAhead + 1];
+    for (;;) {
+        const std::int32_t w = writePos_;
+        const int m = static_cast<int>(std::min<std::int32_t>(kAhead, n - i));
+        std::copy(readPos_.begin(), readPos_.end(), positions[0]);
+        tuning[0] = tuning_;
+        detune[0] = detune_;
+        source[0] = source_;
+        for (int q = 0; q < m; ++q) {
+            glide(v);
+            if (positionsAdvance(v.sampleRate))
+                std::copy(positions[q], positions[q] + kNumStrings, positions[q + 1]);
+            else
+                derivePositions(fs, (w + q) & kLineMask, positions[q + 1]);
+            advance(positions[q + 1], 1);
+            tuning[q + 1] = tuning_;
+            detune[q + 1] = detune_;
+            source[q + 1] = source_;
+        }
 
-    writePos_ = (writePos_ + 1) & kLineMask;
-    advance(readPos_.data(), 1);
+        int q = 0;
+        do {
+            Taps at;
+            for (int s = 0; s < kNumStrings; ++s) at.read[s] = lines_ + s * kLineStride + positions[q][s];
+            at.write = lines_ + ((w + q) & kLineMask);
+            at.j = 0;
+            sample<Bypass, SingleOutput>(at, lp, k, inL + i + q, inR + i + q, outL + i + q,
+                                         SingleOutput ? nullptr : outR + i + q, offset);
+            offset = flipped(offset);
+            ++q;
+        } while (q < m && valuesUnchanged(v));
+
+        std::copy(positions[q], positions[q] + kNumStrings, readPos_.begin());
+        tuning_ = tuning[q];
+        detune_ = detune[q];
+        source_ = source[q];
+        writePos_ = (w + q) & kLineMask;
+        i += q;
+        if (q < m || i == n || !valuesUnchanged(v) || settled(v)) break;
+    }
+    lp.store(lowpass_.data());
+    return i;
 }
 
 void ResonatorEngine::process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t n) {
@@ -303,18 +374,12 @@ void ResonatorEngine::process(const float* inL, const float* inR, float* outL, f
                 i = single ? runSettled<false, true>(inL, inR, outL, outR, i, n, v)
                            : runSettled<false, false>(inL, inR, outL, outR, i, n, v);
         } else {
-            if (bypass) {
-                if (single)
-                    gliding<true, true>(inL, inR, outL, outR, i, v);
-                else
-                    gliding<true, false>(inL, inR, outL, outR, i, v);
-            } else {
-                if (single)
-                    gliding<false, true>(inL, inR, outL, outR, i, v);
-                else
-                    gliding<false, false>(inL, inR, outL, outR, i, v);
-            }
-            ++i;
+            if (bypass)
+                i = single ? runGliding<true, true>(inL, inR, outL, outR, i, n, v)
+                           : runGliding<true, false>(inL, inR, outL, outR, i, n, v);
+            else
+                i = single ? runGliding<false, true>(inL, inR, outL, outR, i, n, v)
+                           : runGliding<false, false>(inL, inR, outL, outR, i, n, v);
         }
     }
 }

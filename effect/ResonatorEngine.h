@@ -125,15 +125,26 @@ private:
     bool positionsAdvance(std::uint32_t sampleRate);
     bool settled(const Values& v);
     void applyPendingTransposition();
-    void delays(double fs, double* out) const;
+    // σ·(0.015·fs)·k of each string, for the rate whose bits are noted.
+    struct DelayTerms {
+        std::uint32_t sampleRate = 0;
+        bool valid = false;
+        alignas(16) double moved[kNumStrings] = {};
+        void compute(float rate);
+    };
+    const DelayTerms& termsFor(float fs);
+    void delays(const DelayTerms& terms, double* out) const;
     void updateReadPositions(float fs);
+    void derivePositions(float fs, std::int32_t w, std::int32_t* out);
     bool advanceIsExact(float fs) const;
 
     template <bool Bypass, bool SingleOutput>
     std::int32_t runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);
     template <bool Bypass, bool SingleOutput>
-    void gliding(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i, const Values& v);
+    std::int32_t runGliding(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                            std::int32_t n, const Values& v);
+    void glide(const Values& v);
 
     // Engine values written by parameter changes.
     AtomicFloat gain_{0.0f};
@@ -161,4 +172,5 @@ private:
     float detune_ = 0.0f;
     float transposition_ = 1.0f;
     PositionSource source_;
+    DelayTerms terms_;
 };
