@@ -3,9 +3,9 @@
 //   corvane-artwork OUTPUT_DIR [--preview FILE [--scale N]]
 //
 // writes every bitmap of the editor as OUTPUT_DIR/<resource id>.png. The PNG
-// files committed in resources/images are this program's output (build the
-// target corvane-artwork, then `corvane-artwork resources/images`); the build
-// embeds them into the plug-in, so building needs neither this program nor
+// files committed in resources/images are this program's output (the build
+// target corvane-images runs `corvane-artwork resources/images`); the build
+// embeds them into the plug-in, so building it needs neither this program nor
 // its font. With --preview it also writes a picture of the whole editor: the
 // background with every control's bitmap at its place, sample texts in the
 // displays and the about screen beside it, to check the alignment by eye.
@@ -17,10 +17,12 @@
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -111,7 +113,7 @@ constexpr Button stripButtons[] = {
     {id::defaultBank, {32, 243, 69, 253}}, {id::loadBank, {76, 241, 88, 255}},
     {id::storeA, {269, 226, 281, 240}},    {id::recallA, {293, 226, 305, 240}},
     {id::storeB, {269, 241, 281, 253}},    {id::recallB, {293, 241, 305, 253}},
-    {id::stepSwitch, {230, 234, 261, 248}},
+    {id::stepSwitch, stepSwitch},
 };
 constexpr double memoLabelX = 287;  // "A" and "B", between the store and the recall buttons
 
@@ -397,27 +399,45 @@ double knobBody(cairo_t* cr, const layout::Knob& knob) {
 }
 
 // A few vibrating strings: the product's emblem. Each string is drawn at
-// rest, with the envelope of its standing wave (mode 1 + string index) faint
-// around it.
-void vibratingStrings(cairo_t* cr, Rect r, int count, Colour colour, double amplitude) {
+// rest, over the blur of its standing wave (mode 1, 2 or 3), the lower
+// strings thicker.
+void vibratingStrings(cairo_t* cr, Rect r, int count, Colour colour, double amplitude, double thickness) {
+    auto wave = [&](double y, int mode, double a, int side) {
+        for (double x = r.left; x <= r.right + 0.01; x += 0.5) {
+            const double t = (x - r.left) / r.width();
+            cairo_line_to(cr, x, y + side * a * std::sin(mode * pi * t));
+        }
+    };
     for (int s = 0; s < count; ++s) {
         const double y = count == 1 ? r.centreY() : r.top + r.height() * s / (count - 1);
-        const int mode = 1 + s % 3;
-        const double a = amplitude * (1.0 - 0.18 * s);
-        for (int side = -1; side <= 1; side += 2) {
-            cairo_move_to(cr, r.left, y);
-            for (double x = r.left; x <= r.right; x += 0.5) {
-                const double t = (x - r.left) / r.width();
-                cairo_line_to(cr, x, y + side * a * std::sin(mode * pi * t));
-            }
-            cairo_set_line_width(cr, 0.6);
-            setColour(cr, colour.withAlpha(0.35));
-            cairo_stroke(cr);
+        const int mode = 1 + (s * 2) % 3;
+        const double a = amplitude * (1.0 - 0.12 * s);
+        const double width = thickness * (0.6 + 0.4 * s / std::max(count - 1, 1));
+
+        // The blur: the area the string sweeps, its edges a little stronger.
+        cairo_move_to(cr, r.left, y);
+        wave(y, mode, a, -1);
+        cairo_new_sub_path(cr);
+        cairo_move_to(cr, r.left, y);
+        wave(y, mode, a, 1);
+        cairo_set_line_width(cr, 0.6);
+        setColour(cr, colour.withAlpha(0.4));
+        cairo_stroke(cr);
+        cairo_move_to(cr, r.left, y);
+        wave(y, mode, a, -1);
+        for (double x = r.right; x >= r.left - 0.01; x -= 0.5) {
+            const double t = (x - r.left) / r.width();
+            cairo_line_to(cr, x, y + a * std::sin(mode * pi * t));
         }
+        cairo_close_path(cr);
+        setColour(cr, colour.withAlpha(0.14));
+        cairo_fill(cr);
+
+        // The string at rest.
         cairo_move_to(cr, r.left, y);
         cairo_line_to(cr, r.right, y);
-        cairo_set_line_width(cr, 0.8);
-        setColour(cr, colour.withAlpha(0.9));
+        cairo_set_line_width(cr, width);
+        setColour(cr, colour);
         cairo_stroke(cr);
     }
 }
@@ -442,8 +462,8 @@ void titlePlate(cairo_t* cr) {
     drawText(cr, "STRING RESONATOR", plate.centreX(), plate.top + 32.5, Align::centre, palette::accent, 1.6);
 
     // The emblem on both sides of the name.
-    vibratingStrings(cr, {plate.left + 10, plate.top + 12, plate.left + 52, plate.bottom - 12}, 4, palette::accent, 2.2);
-    vibratingStrings(cr, {plate.right - 52, plate.top + 12, plate.right - 10, plate.bottom - 12}, 4, palette::accent, 2.2);
+    vibratingStrings(cr, {plate.left + 10, plate.top + 12, plate.left + 52, plate.bottom - 12}, 4, palette::accent, 2.2, 1);
+    vibratingStrings(cr, {plate.right - 52, plate.top + 12, plate.right - 10, plate.bottom - 12}, 4, palette::accent, 2.2, 1);
 }
 
 // ---- The preset strip's keys ---------------------------------------------------------
@@ -839,7 +859,7 @@ SurfacePtr aboutScreen() {
     drawText(cr, "Arlo Corvane", 18, 33, Align::left, palette::warmWhite);
     useFont(cr, 11);
     drawText(cr, "string rezonator plug-in", 18, 51, Align::left, palette::accent);
-    vibratingStrings(cr, {178, 16, 242, 46}, 5, palette::accent, 3);
+    vibratingStrings(cr, {178, 16, 242, 46}, 5, palette::accent, 3, 1);
 
     // The maker, and the label of the version the program prints.
     useFont(cr, 13, true);
@@ -854,7 +874,7 @@ SurfacePtr aboutScreen() {
         roundedRect(cr, {x, strings.top - 6, x + 4, strings.bottom + 6}, 1.5);
         cairo_fill(cr);
     }
-    vibratingStrings(cr, strings, 6, rgb(120, 98, 70), 5);
+    vibratingStrings(cr, strings, 6, rgb(176, 118, 44), 3.2, 1.8);
 
     // The credits.
     useFont(cr, 8.5);
@@ -876,6 +896,7 @@ SurfacePtr aboutScreen() {
 struct Image {
     int id;
     SurfacePtr surface;
+    int frames = 1;  // stacked from top to bottom
 };
 
 std::vector<Image> drawAll() {
@@ -889,22 +910,22 @@ std::vector<Image> drawAll() {
     images.push_back({id::background, background()});
     images.push_back({id::largeHandle, knobHandle(int(layout::largeHandle))});
     images.push_back({id::smallHandle, knobHandle(int(layout::smallHandle))});
-    images.push_back({id::bypassLed, bypassLed()});
-    images.push_back({id::bypassButton, bypassButton()});
+    images.push_back({id::bypassLed, bypassLed(), 2});
+    images.push_back({id::bypassButton, bypassButton(), 2});
     images.push_back({id::about, aboutScreen()});
-    images.push_back({id::defaultBank, defaultPlate(37, "bank")});
-    images.push_back({id::defaultPreset, defaultPlate(47, "preset")});
+    images.push_back({id::defaultBank, defaultPlate(37, "bank"), 3});
+    images.push_back({id::defaultPreset, defaultPlate(47, "preset"), 3});
     // Keys at row 1 of their 14-row frames; the memory B buttons are only 12
     // rows high on the panel, so theirs start at row 0.
-    images.push_back({id::recallA, stripKey(1, memo(false))});
-    images.push_back({id::recallB, stripKey(0, memo(false))});
-    images.push_back({id::storeA, stripKey(1, memo(true))});
-    images.push_back({id::storeB, stripKey(0, memo(true))});
-    images.push_back({id::loadBank, stripKey(1, tray(false))});
-    images.push_back({id::loadPreset, stripKey(1, tray(false))});
-    images.push_back({id::saveBank, stripKey(1, tray(true))});
-    images.push_back({id::savePreset, stripKey(1, tray(true))});
-    images.push_back({id::stepSwitch, stepSwitch()});
+    images.push_back({id::recallA, stripKey(1, memo(false)), 3});
+    images.push_back({id::recallB, stripKey(0, memo(false)), 3});
+    images.push_back({id::storeA, stripKey(1, memo(true)), 3});
+    images.push_back({id::storeB, stripKey(0, memo(true)), 3});
+    images.push_back({id::loadBank, stripKey(1, tray(false)), 3});
+    images.push_back({id::loadPreset, stripKey(1, tray(false)), 3});
+    images.push_back({id::saveBank, stripKey(1, tray(true)), 3});
+    images.push_back({id::savePreset, stripKey(1, tray(true)), 3});
+    images.push_back({id::stepSwitch, stepSwitch(), 5});
     return images;
 }
 
@@ -917,10 +938,11 @@ const Image& find(const std::vector<Image>& images, int imageId) {
 
 // Draws frame 0 (or `frame`) of a stacked bitmap at `r`, as the controls do.
 void placeFrame(cairo_t* cr, const Image& image, Rect r, int frame = 0) {
+    const double frameHeight = cairo_image_surface_get_height(image.surface.get()) / image.frames;
     cairo_save(cr);
     cairo_rectangle(cr, r.left, r.top, r.width(), r.height());
     cairo_clip(cr);
-    cairo_set_source_surface(cr, image.surface.get(), r.left, r.top - frame * r.height());
+    cairo_set_source_surface(cr, image.surface.get(), r.left, r.top - frame * frameHeight);
     cairo_paint(cr);
     cairo_restore(cr);
 }
@@ -1004,6 +1026,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    std::error_code error;
+    std::filesystem::create_directories(outputDir, error);
     bool ok = true;
     {
         const std::vector<Image> images = drawAll();
