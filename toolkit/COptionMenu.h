@@ -4,6 +4,7 @@
 // click outside the list, or Escape, closes it with no change.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -52,10 +53,6 @@ public:
     const CColor& getFontColor() const { return fontColor_; }
 
     bool isPopupOpen() const { return popup_ != nullptr; }
-    // The list closes: `chosen` is the entry clicked, or -1 for none.
-    void popupClosed(long chosen);
-    // Called by a list destroyed by someone else (the frame closing).
-    void popupDestroyed() { popup_ = nullptr; }
 
     void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
@@ -66,6 +63,11 @@ protected:
     ~COptionMenu() override;
 
 private:
+    friend class COptionMenuPopup;
+    // The list closes: `chosen` is the entry clicked, or -1 for none.
+    void popupClosed(long chosen);
+    // The list was destroyed by someone else (the frame closing).
+    void popupDestroyed() { popup_ = nullptr; }
     void closePopup();
 
     std::vector<std::string> entries_;
