@@ -42,7 +42,14 @@ bool CControl::isDirty() const {
 
 void CControl::setDirty(bool dirty) {
     CView::setDirty(dirty);
-    if (!dirty) drawnValue_.store(getValue(), std::memory_order_relaxed);
+    if (dirty) return;
+    if (!drawing_) drawnValue_.store(getValue(), std::memory_order_relaxed);
+    drawing_ = false;
+}
+
+void CControl::beforeDraw() {
+    drawnValue_.store(getValue(), std::memory_order_relaxed);
+    drawing_ = true;
 }
 
 bool CControl::isTypeOf(const char* name) const {

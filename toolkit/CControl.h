@@ -46,6 +46,9 @@ public:
     // Dirty while the value differs from the one last drawn.
     bool isDirty() const override;
     void setDirty(bool dirty = true) override;
+    // Notes the value about to be drawn: a value set from another thread
+    // while drawing then still counts as a change.
+    void beforeDraw() override;
     bool isTypeOf(const char* name) const override;
 
 protected:
@@ -55,6 +58,7 @@ protected:
 
     std::atomic<float> value_{0.0f};
     std::atomic<float> drawnValue_{0.0f};
+    bool drawing_ = false;
     float min_ = 0.0f;
     float max_ = 1.0f;
     float default_ = 0.5f;

@@ -137,10 +137,12 @@ void CFrame::redraw(const CRect& area) {
         CDrawContext context(cr);
         drawRect(&context, area);
         if (modalView_ && modalView_->getViewSize().rectOverlap(area)) {
-            if (auto* container = dynamic_cast<CViewContainer*>(modalView_))
+            if (auto* container = dynamic_cast<CViewContainer*>(modalView_)) {
                 container->drawRect(&context, area);
-            else
+            } else {
+                modalView_->beforeDraw();
                 modalView_->draw(&context);
+            }
         }
     }
     cairo_destroy(cr);

@@ -19,6 +19,8 @@ public:
     explicit CView(const CRect& size);
 
     virtual void draw(CDrawContext* context);  // the background bitmap, if any
+    // Called by the frame just before draw().
+    virtual void beforeDraw() {}
 
     virtual CMouseEventResult onMouseDown(CPoint& where, const long& buttons);
     virtual CMouseEventResult onMouseUp(CPoint& where, const long& buttons);

@@ -70,10 +70,12 @@ void CViewContainer::drawRect(CDrawContext* context, const CRect& area) {
     if (!root) local.offset(-size_.left, -size_.top);
     for (CView* view : children_) {
         if (!view->getViewSize().rectOverlap(local)) continue;
-        if (auto* container = dynamic_cast<CViewContainer*>(view))
+        if (auto* container = dynamic_cast<CViewContainer*>(view)) {
             container->drawRect(context, local);
-        else
+        } else {
+            view->beforeDraw();
             view->draw(context);
+        }
     }
     context->setOffset(saved);
     CView::setDirty(false);

@@ -247,3 +247,31 @@ TEST(FrameEditor, ControlGesturesReachTheEditor) {
     EXPECT_FALSE(control->isEditing());
     EXPECT_THAT(editor.log, ElementsAre(7, -7));
 }
+
+namespace {
+
+// Stands for another thread that sets the value while the control is drawn.
+class ChangedWhileDrawn : public CControl {
+public:
+    explicit ChangedWhileDrawn(const CRect& r) : CControl(r) {}
+    void draw(CDrawContext*) override {
+        ++draws;
+        if (draws == 2) setValue(0.9f);
+        setDirty(false);
+    }
+    int draws = 0;
+};
+
+}  // namespace
+
+TEST(FrameRedraw, ValueSetDuringADrawIsDrawnOnTheNextIdle) {
+    Frame frame;
+    auto* control = frame.add(new ChangedWhileDrawn(CRect(0, 0, 10, 10)));
+    frame->idle();
+    control->setValue(0.5f);
+    frame->idle();  // draws 0.5, meanwhile 0.9 arrives
+    EXPECT_TRUE(control->isDirty());
+    frame->idle();
+    EXPECT_EQ(control->draws, 3);
+    EXPECT_FALSE(control->isDirty());
+}
