@@ -10,7 +10,7 @@ scripts/build.sh build
 (cd build && ctest --output-on-failure -j"$(nproc)")
 
 scripts/build.sh build-asan address,undefined
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/../tests/lsan.supp" UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --output-on-failure -j"$(nproc)" -LE thirdparty)
 
 scripts/build.sh build-tsan thread engine_realtime_tests

@@ -166,7 +166,9 @@ TEST(FrameModal, ModalViewTakesClicksInsideItAndKeys) {
     auto* window = frame.add(new Probe(CRect(0, 0, 320, 257), kRed));
     auto* modal = new Probe(CRect(30, 10, 290, 214), kGreen);
     ASSERT_TRUE(frame->setModalView(modal));
-    EXPECT_FALSE(frame->setModalView(new Probe(CRect(0, 0, 1, 1), kBlue))) << "one modal view at a time";
+    auto* second = new Probe(CRect(0, 0, 1, 1), kBlue);
+    EXPECT_FALSE(frame->setModalView(second)) << "one modal view at a time";
+    second->forget();
 
     EXPECT_EQ(frame.down(5, 240), kMouseEventNotHandled);
     frame.up(5, 240);
