@@ -1,0 +1,79 @@
+// One Xvfb per test process; each test opens the editor's window in a fresh
+// host window and checks that no error of the plug-in's connection ever
+// reaches the handler the host had installed.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "X11TestSupport.h"
+#include "XvfbServer.h"
+
+class X11WindowTest : public ::testing::Test {
+protected:
+    static constexpr int kWidth = 120;
+    static constexpr int kHeight = 90;
+
+    static void SetUpTestSuite() {
+        if (XvfbServer::installed()) server_ = new XvfbServer;
+    }
+    static void TearDownTestSuite() {
+        delete server_;
+        server_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (!XvfbServer::installed()) GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_TRUE(server_ && server_->running()) << "Xvfb did not start";
+        host = std::make_unique<HostDisplay>();
+        ASSERT_TRUE(host->get());
+        errors = std::make_unique<ErrorsPassedOn>();
+    }
+
+    void TearDown() override {
+        window.reset();
+        if (host && host->get()) XSync(host->get(), False);
+        if (errors) {
+            EXPECT_EQ(ErrorsPassedOn::count, 0) << "X errors reached the host's handler";
+        }
+        errors.reset();
+        host.reset();
+    }
+
+    // As hosts do: a parent of the editor's size, then effEditOpen.
+    void open() {
+        parent = host->createParent();
+        XResizeWindow(host->get(), parent, kWidth, kHeight);
+        XSync(host->get(), False);
+        window = createPlatformWindow(reinterpret_cast<void*>(parent), CRect(0, 0, kWidth, kHeight), owner);
+        ASSERT_TRUE(window);
+    }
+
+    void pump() {
+        if (window) window->pumpEvents();
+    }
+    bool pumpUntil(const std::function<bool()>& done) {
+        return eventually(done, [this] { pump(); });
+    }
+    std::string id() const { return std::to_string(window->windowId()); }
+
+    std::vector<uint32_t> ownerPixels() const {
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) pixels.push_back(owner.pixel(x, y));
+        return pixels;
+    }
+    bool showsOwnersPicture() { return host->screenshot(window->windowId(), kWidth, kHeight) == ownerPixels(); }
+
+    static inline XvfbServer* server_ = nullptr;
+    std::unique_ptr<HostDisplay> host;
+    std::unique_ptr<ErrorsPassedOn> errors;
+    FakeOwner owner{kWidth, kHeight};
+    Window parent = None;
+    std::unique_ptr<PlatformWindow> window;
+};
+
+// xdotool drives the server's test extension: real presses, as a user's.
+#define XDOTOOL(...) ASSERT_EQ(runProgram("xdotool", {__VA_ARGS__}), 0) << "xdotool failed"

@@ -1,0 +1,27 @@
+// A private X server for one test process: Xvfb on a free display number,
+// announced through -displayfd, with DISPLAY pointing at it while it runs.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+class XvfbServer {
+public:
+    static bool installed();
+
+    XvfbServer();  // waits until the server accepts connections
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    bool running() const { return pid_ > 0 && !display_.empty(); }
+    const std::string& display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+// Runs a program found on PATH with the given arguments and waits for it;
+// its exit status, or -1 when it could not be started.
+int runProgram(const std::string& program, const std::initializer_list<std::string>& arguments);
