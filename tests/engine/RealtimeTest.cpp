@@ -1,18 +1,22 @@
 // Real-time behaviour of processing: no allocation on the audio thread, and
-// automation from another thread while blocks are processed (this test is run
-// under ThreadSanitizer too).
+// automation from another thread while blocks are processed, including changes
+// that land in the middle of a block (this test is run under ThreadSanitizer
+// too).
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <thread>
 #include <vector>
 
 #include "EngineTestSupport.h"
+#include "ReferenceEngine.h"
 #include "effect/Parameters.h"
+#include "effect/ResonatorEngine.h"
 
 // ---------------------------------------------------------------- counting allocator
 //
@@ -203,6 +207,73 @@ TEST_F(Realtime, AutomationFromAnotherThreadWhileProcessing) {
     effect->processReplacing(inputs, outputs, 64);
     EXPECT_EQ(effect->engine().currentTransposition(), effect->engine().transpositionTarget());
     for (int i = 0; i < 64; ++i) EXPECT_TRUE(std::isfinite(ol[i]) && std::isfinite(orr[i]));
+}
+
+// Another thread flips engine values between encodings that sound the same:
+// the detune target between +0 and −0 (the read positions come out the same)
+// and, with bypass on, the switch between 1 and 2. Each flip lands on some
+// sample in the middle of a block and makes the engine look again there:
+// still stretches end, glides start and snap back at once, read positions
+// are derived again. Wherever the flips land, every output sample must equal
+// the reference's, which sees none of them.
+TEST_F(Realtime, InaudibleChangesFromAnotherThreadLeaveEveryOutputBitExact) {
+    constexpr int kFrames = 256;
+    constexpr int kBlocks = 300;
+    auto engine = std::make_unique<ResonatorEngine>();
+    reference::ReferenceEngine plain;
+    engine->setOutputGain(1.0f);
+    plain.gain = 1.0f;
+    engine->setMix(0.8f);
+    plain.mix = 0.8f;
+    engine->setFeedback(0.97f);
+    plain.feedback = 0.97f;
+    engine->setDamping(0.8f);
+    plain.damping = 0.8f;
+    engine->setTuningTarget(1.02f);
+    plain.tuningTarget = 1.02f;
+    engine->reset();
+    plain.reset();
+
+    std::atomic<int> phase{0};  // 0: bypass off, 1: bypass on, 2: done
+    std::atomic<long> flips{0};
+    std::thread automation([&] {
+        long n = 0;
+        while (phase.load() != 2) {
+            engine->setDetuneTarget(n % 2 ? -0.0f : 0.0f);
+            if (phase.load() == 1) engine->setBypass(n % 4 < 2 ? 1 : 2);
+            ++n;
+            flips.store(n);
+            for (int spin = 0; spin < 200; ++spin) std::atomic_signal_fence(std::memory_order_seq_cst);
+        }
+    });
+
+    while (flips.load() == 0) std::this_thread::yield();
+    Random random(5);
+    std::vector<float> inL(kFrames), inR(kFrames), outL(kFrames), outR(kFrames), refL(kFrames), refR(kFrames);
+    long flipsSeen = 0;
+    bool identical = true;
+    for (int block = 0; block < kBlocks && identical; ++block) {
+        if (block == kBlocks / 2) {
+            engine->setBypass(1);
+            plain.bypass = 1;
+            phase.store(1);
+        }
+        for (int i = 0; i < kFrames; ++i) {
+            inL[i] = random.bipolar();
+            inR[i] = random.bipolar();
+        }
+        const long before = flips.load();
+        engine->process(inL.data(), inR.data(), outL.data(), outR.data(), kFrames);
+        flipsSeen += flips.load() - before;
+        plain.process(inL.data(), inR.data(), refL.data(), refR.data(), kFrames);
+        identical = std::memcmp(outL.data(), refL.data(), sizeof(float) * kFrames) == 0 &&
+                    std::memcmp(outR.data(), refR.data(), sizeof(float) * kFrames) == 0;
+        EXPECT_TRUE(identical) << "block " << block;
+    }
+    phase.store(2);
+    automation.join();
+    EXPECT_GT(flipsSeen, 0) << "no flip landed during a block";
+    for (int s = 0; s < 12; ++s) EXPECT_EQ(engine->readPosition(s), plain.readPosition(s)) << "string " << s;
 }
 
 }  // namespace
