@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 namespace resources::test {
 namespace {
 
