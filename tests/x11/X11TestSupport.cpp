@@ -7,29 +7,26 @@
 
 FakeOwner::FakeOwner(int width, int height) {
     image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    paintPattern(0);
+}
+
+void FakeOwner::paintPattern(uint32_t variant) {
     cairo_surface_flush(image);
     unsigned char* data = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < cairo_image_surface_get_height(image); ++y) {
         auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
-        for (int x = 0; x < width; ++x) row[x] = 0xff000000u | patternAt(x, y);
+        for (int x = 0; x < cairo_image_surface_get_width(image); ++x) row[x] = 0xff000000u | patternAt(x, y, variant);
     }
     cairo_surface_mark_dirty(image);
 }
 
 FakeOwner::~FakeOwner() { cairo_surface_destroy(image); }
 
-uint32_t FakeOwner::patternAt(int x, int y) {
-    return (static_cast<uint32_t>(x * 7 + 13) & 0xff) << 16 | (static_cast<uint32_t>(y * 11 + 5) & 0xff) << 8 |
-           (static_cast<uint32_t>(x + 3 * y) & 0xff);
-}
-
-void FakeOwner::fill(uint32_t rgb) {
-    cairo_t* cr = cairo_create(image);
-    cairo_set_source_rgb(cr, (rgb >> 16 & 0xff) / 255.0, (rgb >> 8 & 0xff) / 255.0, (rgb & 0xff) / 255.0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(image);
+uint32_t FakeOwner::patternAt(int x, int y, uint32_t variant) {
+    const uint32_t rgb = (static_cast<uint32_t>(x * 7 + 13) & 0xff) << 16 |
+                         (static_cast<uint32_t>(y * 11 + 5) & 0xff) << 8 | (static_cast<uint32_t>(x + 3 * y) & 0xff);
+    return (rgb ^ variant) & 0xffffff;
 }
 
 uint32_t FakeOwner::pixel(int x, int y) const {
@@ -84,8 +81,8 @@ HostDisplay::~HostDisplay() {
     if (display_) XCloseDisplay(display_);
 }
 
-Window HostDisplay::createParent(int width, int height, int depth) {
-    const int screen = DefaultScreen(display_);
+Window HostDisplay::createParent(int width, int height, int depth, int screen) {
+    if (screen >= ScreenCount(display_)) return None;
     XVisualInfo info{};
     info.visual = DefaultVisual(display_, screen);
     info.depth = DefaultDepth(display_, screen);
@@ -104,10 +101,22 @@ Window HostDisplay::createParent(int width, int height, int depth) {
 std::vector<uint32_t> HostDisplay::screenshot(Window window, int width, int height) {
     std::vector<uint32_t> pixels;
     XSync(display_, False);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display_, window, &attributes)) return pixels;
     XImage* image = XGetImage(display_, window, 0, 0, width, height, AllPlanes, ZPixmap);
     if (!image) return pixels;
+    const Visual* visual = attributes.visual;
+    auto channel = [](unsigned long pixel, unsigned long mask) -> uint32_t {
+        if (!mask) return 0;
+        const int shift = __builtin_ctzl(mask);
+        return static_cast<uint32_t>((pixel & mask) >> shift) * 255 / static_cast<uint32_t>(mask >> shift);
+    };
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) pixels.push_back(XGetPixel(image, x, y) & 0xffffff);
+        for (int x = 0; x < width; ++x) {
+            const unsigned long p = XGetPixel(image, x, y);
+            pixels.push_back(channel(p, visual->red_mask) << 16 | channel(p, visual->green_mask) << 8 |
+                             channel(p, visual->blue_mask));
+        }
     XDestroyImage(image);
     return pixels;
 }

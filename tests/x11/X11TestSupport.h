@@ -25,9 +25,10 @@ public:
     FakeOwner(int width, int height);
     ~FakeOwner() override;
 
-    // A picture where every pixel differs from its neighbours.
-    static uint32_t patternAt(int x, int y);
-    void fill(uint32_t rgb);
+    // A picture where every pixel differs from its neighbours; `variant`
+    // flips bits of every pixel to make a new picture.
+    static uint32_t patternAt(int x, int y, uint32_t variant = 0);
+    void paintPattern(uint32_t variant);
     // 0xRRGGBB of the owner's picture.
     uint32_t pixel(int x, int y) const;
 
@@ -59,9 +60,11 @@ public:
     ~HostDisplay();
     Display* get() const { return display_; }
 
-    // A mapped top-level window, 1x1 like the ones some hosts open editors in.
-    Window createParent(int width = 1, int height = 1, int depth = 0);
-    // 0xRRGGBB pixels of a window, row by row; empty if it cannot be read.
+    // A mapped top-level window, 1x1 like the ones some hosts open editors
+    // in; depth 0 is the screen's own. None if the screen has no such depth.
+    Window createParent(int width = 1, int height = 1, int depth = 0, int screen = 0);
+    // 0xRRGGBB pixels of a window, row by row, channels widened to 8 bits;
+    // empty if it cannot be read.
     std::vector<uint32_t> screenshot(Window window, int width, int height);
 
 private:

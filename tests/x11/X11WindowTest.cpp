@@ -67,6 +67,24 @@ TEST_F(X11WindowTest, TakesTheVisualOfAnArgbParentAndDrawsIntoIt) {
     EXPECT_TRUE(pumpUntil([this] { return showsOwnersPicture(); }));
 }
 
+TEST_F(X11WindowTest, DrawsIntoA16BitParentToo) {
+    parent = host->createParent(kWidth, kHeight, 0, 1);
+    if (parent == None) GTEST_SKIP() << "the server has no second screen";
+    window = createPlatformWindow(reinterpret_cast<void*>(parent), CRect(0, 0, kWidth, kHeight), owner);
+    ASSERT_TRUE(window);
+    // 5 or 6 bits a channel: each within one step of the picture.
+    auto closeEnough = [this] {
+        const std::vector<uint32_t> shown = host->screenshot(window->windowId(), kWidth, kHeight);
+        const std::vector<uint32_t> wanted = ownerPixels();
+        if (shown.size() != wanted.size()) return false;
+        for (size_t i = 0; i < shown.size(); ++i)
+            for (int shift : {0, 8, 16})
+                if (std::abs(int(shown[i] >> shift & 0xff) - int(wanted[i] >> shift & 0xff)) > 8) return false;
+        return true;
+    };
+    EXPECT_TRUE(pumpUntil(closeEnough));
+}
+
 TEST_F(X11WindowTest, NoWindowWithoutAParentADisplayOrALivingParent) {
     EXPECT_FALSE(createPlatformWindow(nullptr, CRect(0, 0, kWidth, kHeight), owner));
 
@@ -92,13 +110,14 @@ TEST_F(X11WindowTest, ShowsTheOwnersPictureOnceExposed) {
 TEST_F(X11WindowTest, InvalidateCopiesOnlyTheAreaAskedWithPartlyCoveredPixels) {
     open();
     ASSERT_TRUE(pumpUntil([this] { return showsOwnersPicture(); }));
-    owner.fill(0x336699);
+    owner.paintPattern(0x336699);
     window->invalidate(CRect(10.5, 20.25, 40.5, 30));
 
     std::vector<uint32_t> expected;
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x)
-            expected.push_back(x >= 10 && x <= 40 && y >= 20 && y < 30 ? 0x336699 : FakeOwner::patternAt(x, y));
+            expected.push_back(x >= 10 && x <= 40 && y >= 20 && y < 30 ? FakeOwner::patternAt(x, y, 0x336699)
+                                                                   : FakeOwner::patternAt(x, y));
     // No pumping: the copy is the invalidation's own doing.
     EXPECT_TRUE(eventually([&] { return host->screenshot(window->windowId(), kWidth, kHeight) == expected; }));
 }
@@ -106,7 +125,7 @@ TEST_F(X11WindowTest, InvalidateCopiesOnlyTheAreaAskedWithPartlyCoveredPixels) {
 TEST_F(X11WindowTest, InvalidateKeepsOddRectanglesInsideTheWindow) {
     open();
     ASSERT_TRUE(pumpUntil([this] { return showsOwnersPicture(); }));
-    owner.fill(0x102030);
+    owner.paintPattern(0x102030);
     window->invalidate(CRect(NAN, 0, 50, 50));
     window->invalidate(CRect(30, 30, 10, 10));
     window->invalidate(CRect(-1e9, -5, 1e9, 1e12));

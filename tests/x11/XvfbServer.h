@@ -1,5 +1,6 @@
 // A private X server for one test process: Xvfb on a free display number,
 // announced through -displayfd, with DISPLAY pointing at it while it runs.
+// Screen 0 is 24-bit as most desktops are; screen 1 is 16-bit.
 #pragma once
 
 #include <string>

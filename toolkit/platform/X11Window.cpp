@@ -5,7 +5,6 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <cairo-xlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +14,7 @@
 #include "toolkit/CButtonState.h"
 #include "toolkit/platform/PlatformWindow.h"
 #include "toolkit/platform/X11Display.h"
+#include "toolkit/platform/X11ImageCopy.h"
 #include "toolkit/platform/X11Keys.h"
 #include "toolkit/platform/X11Mouse.h"
 
@@ -24,7 +24,7 @@ constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
                             EnterWindowMask | LeaveWindowMask | KeyPressMask | KeyReleaseMask |
                             StructureNotifyMask | FocusChangeMask;
 
-// X sizes are 16-bit and never 0; cairo's X surfaces stop at 32767.
+// X sizes are 16-bit and never 0; coordinates stop at 32767.
 constexpr int kMaxSide = 32767;
 
 int windowSide(CCoord length) {
@@ -100,11 +100,8 @@ public:
             return false;
         }
 
-        target_ = cairo_xlib_surface_create(dpy, window_, parentAttributes.visual, width_, height_);
-        if (cairo_surface_status(target_) != CAIRO_STATUS_SUCCESS) {
-            forgetWindow(true);
-            return false;
-        }
+        copy_ = std::make_unique<X11ImageCopy>(dpy, window_, parentAttributes.visual, parentAttributes.depth, width_,
+                                               height_);
         return true;
     }
 
@@ -221,17 +218,7 @@ private:
     }
 
     void paint(const PixelArea& area) {
-        if (!target_ || area.empty()) return;
-        cairo_surface_t* image = owner_.platformImage();
-        if (!image || cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) return;
-        cairo_t* cr = cairo_create(target_);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_surface(cr, image, 0, 0);
-        cairo_rectangle(cr, area.left, area.top, area.right - area.left, area.bottom - area.top);
-        cairo_fill(cr);
-        cairo_destroy(cr);
-        cairo_surface_flush(target_);
-        XFlush(display_->get());
+        if (copy_ && !area.empty()) copy_->copy(owner_.platformImage(), area.left, area.top, area.right, area.bottom);
     }
 
     // Whether the host destroyed its window (and so ours) since the last pump.
@@ -244,10 +231,7 @@ private:
 
     // stillExists: whether the server still has the window (ours to destroy).
     void forgetWindow(bool stillExists) {
-        if (target_) {
-            cairo_surface_destroy(target_);
-            target_ = nullptr;
-        }
+        copy_.reset();
         if (window_ != None && stillExists) XDestroyWindow(display_->get(), window_);
         window_ = None;
     }
@@ -257,7 +241,7 @@ private:
     const int width_;
     const int height_;
     Window window_ = None;
-    cairo_surface_t* target_ = nullptr;
+    std::unique_ptr<X11ImageCopy> copy_;
     DoubleClickDetector clicks_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
