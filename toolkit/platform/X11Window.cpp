@@ -74,8 +74,8 @@ public:
         if (!XGetWindowAttributes(dpy, parent, &parentAttributes) || parentAttributes.c_class != InputOutput)
             return false;
 
-        // The parent's visual and depth: a host's window may be 32-bit ARGB,
-        // and a child of another depth would need its own colormap and border.
+        // The parent's visual and depth (a host's window may be 32-bit ARGB),
+        // so that the parent's colormap fits ours too.
         XSetWindowAttributes attributes{};
         attributes.background_pixmap = None;  // we paint every exposed pixel
         attributes.border_pixel = 0;
