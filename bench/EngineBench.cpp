@@ -12,6 +12,7 @@
 // x_realtime (seconds of 44.1 kHz audio processed per CPU second). A summary
 // of the ratios follows the table.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <map>
@@ -219,8 +220,15 @@ void registerAll() {
 // instances relative to one.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    explicit SummaryReporter(bool colour) : ConsoleReporter(colour ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
+        // The counters are final here; shown as plain numbers, without the
+        // unit the rate flags would add.
+        std::vector<Run> shown = runs;
+        for (Run& run : shown)
+            for (auto& counter : run.counters) counter.second = benchmark::Counter(counter.second.value);
+        ConsoleReporter::ReportRuns(shown);
         for (const Run& run : runs) {
             if (run.error_occurred) continue;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
@@ -287,7 +295,7 @@ int main(int argc, char** argv) {
     registerAll();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
+    SummaryReporter reporter(isatty(STDOUT_FILENO) != 0);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -276,7 +276,7 @@ TEST_P(RandomAutomation, EveryOutputSampleAndTheStateMatchTheReference) {
 
     SignalSource source(kAllSignals[seed % 3], seed);  // noise, impulses or sines
     std::vector<float> left(4096), right(4096);
-    constexpr long kFrames = 60000;
+    constexpr long kFrames = 250000;
     long frames = 0;
     for (int block = 0; frames < kFrames; ++block) {
         SCOPED_TRACE(::testing::Message() << "seed " << seed << ", block " << block);
