@@ -11,21 +11,11 @@ using namespace offscreen;
 
 namespace {
 
-class Catcher : public CControl {
-public:
-    explicit Catcher(const CRect& r) : CControl(r) {}
-    CMouseEventResult onMouseDown(CPoint&, const long&) override {
-        ++presses;
-        return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
-    }
-    int presses = 0;
-};
-
 class AboutScreenTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CBitmap* picture = makeStackedBitmap(260, 204, {kCyan});
-        underneath = frame.add(new Catcher(CRect(0, 100, 320, 257)));
+        underneath = frame.add(new ClickCatcher(CRect(0, 100, 320, 257)));
         about = frame.add(new CAbout(CRect(50, 10, 280, 47), &listener, 10, picture,
                                      CRect(30, 10, 30 + picture->getWidth(), 10 + picture->getHeight()),
                                      CPoint(0, 0), CPoint(172, 80)));
@@ -45,7 +35,7 @@ protected:
 
     Frame frame;
     RecordingListener listener;
-    Catcher* underneath = nullptr;
+    ClickCatcher* underneath = nullptr;
     CAbout* about = nullptr;
 };
 

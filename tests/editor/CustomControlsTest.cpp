@@ -18,18 +18,6 @@ using ::testing::ElementsAre;
 
 namespace {
 
-// A control that records every press it gets, placed under the others to
-// see whether a click is passed on.
-class ClickCatcher : public CView {
-public:
-    explicit ClickCatcher(const CRect& r) : CView(r) {}
-    CMouseEventResult onMouseDown(CPoint&, const long&) override {
-        ++presses;
-        return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
-    }
-    int presses = 0;
-};
-
 class ControlTest : public ::testing::Test {
 protected:
     // Three frames of 14 pixels: normal, hover, pressed.

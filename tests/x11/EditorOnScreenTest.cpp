@@ -32,19 +32,11 @@ public:
     std::vector<std::pair<long, float>> values;
 };
 
-class EditorOnScreenTest : public ::testing::Test {
+class EditorOnScreenTest : public XvfbSuite {
 protected:
-    static void SetUpTestSuite() {
-        if (XvfbServer::installed()) server_ = new XvfbServer;
-    }
-    static void TearDownTestSuite() {
-        delete server_;
-        server_ = nullptr;
-    }
-
     void SetUp() override {
-        if (!XvfbServer::installed()) GTEST_SKIP() << "Xvfb is not installed";
-        ASSERT_TRUE(server_ && server_->running());
+        XvfbSuite::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         host = std::make_unique<HostDisplay>();
         parent = host->createParent();  // 1 × 1, as some hosts open editors
         frame = new CFrame(CRect(0, 0, kWidth, kHeight), reinterpret_cast<void*>(parent), nullptr);
@@ -91,7 +83,6 @@ protected:
             [this] { return host->screenshot(frame->getPlatformWindowId(), kWidth, kHeight) == offscreenPixels(); });
     }
 
-    static inline XvfbServer* server_ = nullptr;
     std::unique_ptr<HostDisplay> host;
     Window parent = None;
     CFrame* frame = nullptr;

@@ -11,22 +11,14 @@
 #include "X11TestSupport.h"
 #include "XvfbServer.h"
 
-class X11WindowTest : public ::testing::Test {
+class X11WindowTest : public XvfbSuite {
 protected:
     static constexpr int kWidth = 120;
     static constexpr int kHeight = 90;
 
-    static void SetUpTestSuite() {
-        if (XvfbServer::installed()) server_ = new XvfbServer;
-    }
-    static void TearDownTestSuite() {
-        delete server_;
-        server_ = nullptr;
-    }
-
     void SetUp() override {
-        if (!XvfbServer::installed()) GTEST_SKIP() << "Xvfb is not installed";
-        ASSERT_TRUE(server_ && server_->running()) << "Xvfb did not start";
+        XvfbSuite::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         host = std::make_unique<HostDisplay>();
         ASSERT_TRUE(host->get());
         errors = std::make_unique<ErrorsPassedOn>();
@@ -67,7 +59,6 @@ protected:
     }
     bool showsOwnersPicture() { return host->screenshot(window->windowId(), kWidth, kHeight) == ownerPixels(); }
 
-    static inline XvfbServer* server_ = nullptr;
     std::unique_ptr<HostDisplay> host;
     std::unique_ptr<ErrorsPassedOn> errors;
     FakeOwner owner{kWidth, kHeight};

@@ -67,6 +67,18 @@ private:
     CFrame* frame_;
 };
 
+// Counts the presses that reach it; placed under other views to see whether
+// they pass a click on.
+class ClickCatcher : public CControl {
+public:
+    explicit ClickCatcher(const CRect& r) : CControl(r) {}
+    CMouseEventResult onMouseDown(CPoint&, const long&) override {
+        ++presses;
+        return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    }
+    int presses = 0;
+};
+
 // Records every notification with the value at that moment.
 class RecordingListener : public CControlListener {
 public:
