@@ -71,6 +71,35 @@ struct Taps {
     float* at(int s) const { return write + j + s * kStride; }
 };
 
+// The same from the twelve read positions themselves, for samples whose
+// positions were derived one by one: line s at position p is
+// lines[s·kStride + p].
+struct PositionTaps {
+    float* lines;
+    const std::int32_t* position;
+    std::ptrdiff_t write;
+
+    float y(int s) const { return lines[s * kStride + position[s]]; }
+    const float* tap(int line, int of) const { return lines + line * kStride + position[of]; }
+    float* at(int s) const { return lines + s * kStride + write; }
+};
+
+// Asks for the cache lines the next `samples` samples will read and write,
+// all 36 streams at once. With many instances processed in turn, each
+// instance's streams have left the caches by its next turn and are too many
+// for the hardware to follow; requested together at the start, their
+// latencies overlap instead of following one another.
+inline void prefetch(const Taps& at, std::int32_t samples) {
+    constexpr std::ptrdiff_t kLine = 64 / sizeof(float);
+    for (std::ptrdiff_t ahead = 0; ahead < samples + kLine - 1; ahead += kLine) {
+        for (int s = 0; s < ResonatorEngine::kNumStrings; ++s) {
+            _mm_prefetch(reinterpret_cast<const char*>(at.read[s] + ahead), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(at.tap(s, 11 - s) + ahead), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(at.at(s) + ahead), _MM_HINT_T0);
+        }
+    }
+}
+
 // ε as a vector, all lanes equal; flips sign every sample.
 inline __m128 offsetFor(std::int32_t sampleInBlock) {
     const float e = ResonatorEngine::kDenormalOffset;
@@ -80,7 +109,8 @@ inline __m128 flipped(__m128 offset) { return _mm_xor_ps(offset, _mm_set1_ps(-0.
 
 // Four strings' feedback writes: line_s[w] = (float)(lowpass_s·feedback + e),
 // the product in float32, the sum in double.
-CORVANE_KERNEL_INLINE void writeFour(const Taps& at, int first, __m128 lowpass, __m128 feedback, __m128d e) {
+template <class Access>
+CORVANE_KERNEL_INLINE void writeFour(const Access& at, int first, __m128 lowpass, __m128 feedback, __m128d e) {
     const __m128 product = _mm_mul_ps(lowpass, feedback);
     const __m128 low = _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(product), e));
     const __m128 high = _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(product, product)), e));
@@ -90,7 +120,8 @@ CORVANE_KERNEL_INLINE void writeFour(const Taps& at, int first, __m128 lowpass, 
     _mm_store_ss(at.at(first + 3), _mm_shuffle_ps(high, high, 1));
 }
 
-CORVANE_KERNEL_INLINE __m128 gatherFour(const Taps& at, int first) {
+template <class Access>
+CORVANE_KERNEL_INLINE __m128 gatherFour(const Access& at, int first) {
     return _mm_setr_ps(at.y(first), at.y(first + 1), at.y(first + 2), at.y(first + 3));
 }
 
@@ -99,14 +130,15 @@ CORVANE_KERNEL_INLINE __m128 lowpassStep(__m128 state, __m128 y, __m128 damping)
 }
 
 // [line 2k+1 at string 10−2k's position, line 2k at string 11−2k's position]
-CORVANE_KERNEL_INLINE __m128 tapPair(const Taps& at, int k) {
+template <class Access>
+CORVANE_KERNEL_INLINE __m128 tapPair(const Access& at, int k) {
     return _mm_unpacklo_ps(_mm_load_ss(at.tap(2 * k + 1, 10 - 2 * k)), _mm_load_ss(at.tap(2 * k, 11 - 2 * k)));
 }
 
 // Steps 1 to 5 and 9 of a sample: input, lowpass, feedback write, the two
 // sums, wet and dry, output. offset is ε broadcast.
-template <bool Bypass, bool SingleOutput>
-CORVANE_KERNEL_INLINE void sample(const Taps& at, Lowpass& lp, const Constants& k, const float* inL, const float* inR,
+template <bool Bypass, bool SingleOutput, class Access>
+CORVANE_KERNEL_INLINE void sample(const Access& at, Lowpass& lp, const Constants& k, const float* inL, const float* inR,
                                   float* outL, float* outR, __m128 offset) {
     // Input: lanes 0 and 1 hold left and right.
     __m128 dry = _mm_unpacklo_ps(_mm_load_ss(inL), _mm_load_ss(inR));
