@@ -53,10 +53,6 @@ constexpr double kWholeNumberMargin = 0x1p-30;
 
 inline std::uint32_t bitsOf(float x) { return std::bit_cast<std::uint32_t>(x); }
 
-// How far ahead of a settled stretch the lines are requested; beyond that
-// the hardware follows the streams.
-constexpr std::int32_t kPrefetchSamples = 64;
-
 }  // namespace
 
 const std::array<ResonatorEngine::StringInfo, ResonatorEngine::kNumStrings> ResonatorEngine::kStrings = kStringTable;
@@ -256,7 +252,6 @@ std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, flo
         Taps at;
         for (int s = 0; s < kNumStrings; ++s) at.read[s] = lines_ + s * kLineStride + readPos_[s];
         at.write = lines_ + writePos_;
-        prefetch(at, std::min<std::int32_t>(run, kPrefetchSamples));
         const float* l = inL + i;
         const float* r = inR + i;
         float* ol = outL + i;

@@ -84,22 +84,6 @@ struct PositionTaps {
     float* at(int s) const { return lines + s * kStride + write; }
 };
 
-// Asks for the cache lines the next `samples` samples will read and write,
-// all 36 streams at once. With many instances processed in turn, each
-// instance's streams have left the caches by its next turn and are too many
-// for the hardware to follow; requested together at the start, their
-// latencies overlap instead of following one another.
-inline void prefetch(const Taps& at, std::int32_t samples) {
-    constexpr std::ptrdiff_t kLine = 64 / sizeof(float);
-    for (std::ptrdiff_t ahead = 0; ahead < samples + kLine - 1; ahead += kLine) {
-        for (int s = 0; s < ResonatorEngine::kNumStrings; ++s) {
-            _mm_prefetch(reinterpret_cast<const char*>(at.read[s] + ahead), _MM_HINT_T0);
-            _mm_prefetch(reinterpret_cast<const char*>(at.tap(s, 11 - s) + ahead), _MM_HINT_T0);
-            _mm_prefetch(reinterpret_cast<const char*>(at.at(s) + ahead), _MM_HINT_T0);
-        }
-    }
-}
-
 // ε as a vector, all lanes equal; flips sign every sample.
 inline __m128 offsetFor(std::int32_t sampleInBlock) {
     const float e = ResonatorEngine::kDenormalOffset;
