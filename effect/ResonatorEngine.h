@@ -8,13 +8,18 @@
 // sample, so a block never sees half of it. reset() and process() must not
 // overlap (the host never suspends or resumes while processing).
 //
-// Speed: the read positions only move when the sample rate, the current
-// tuning, detune or transposition changed, or the engine was reset; as long
-// as none of them did, the positions of the next sample are the present ones
-// advanced by one, so process() runs the settled stretches of a block in a
-// loop that does not recompute them, with the twelve strings in SSE2 lanes
-// (see ResonatorKernel.h). The output is bit for bit that of the plain
-// per-sample algorithm.
+// Speed: deriving the twelve read positions takes twelve divisions. They only
+// need deriving when the sample rate or the current tuning, detune or
+// transposition changed, or after a reset; otherwise the positions of the
+// next sample are the present ones advanced by one (true for every delay
+// from 1 to 16383 samples that is not within rounding distance of a whole
+// number; other delays are derived at every sample). process() therefore
+// runs settled stretches in a loop that only advances them, and while a
+// glide moves it works the glides and positions out a few samples ahead so
+// that the divisions overlap. Both loops still read the engine values at
+// every sample and leave as soon as one differs. The twelve strings share
+// SSE2 registers (see ResonatorKernel.h). The output is bit for bit that of
+// the plain per-sample algorithm.
 #pragma once
 
 #include <array>
