@@ -4,9 +4,10 @@
 // left click on that view takes it away again.
 #pragma once
 
+#include "effect/Version.h"
 #include "toolkit/CSplashScreen.h"
 
-inline constexpr const char* kVersionText = "v.1.7.1";
+inline constexpr const char* kVersionText = version::kText;
 
 class CAbout : public CSplashScreen {
 public:

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "editor/ADEditor.h"
 #include "plugin/Trace.h"
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
@@ -26,8 +27,9 @@ Corvane::Corvane(audioMasterCallback audioMaster) : CPresetSystemEffect(audioMas
     // Output stored as 0, and its twelve lines allocated.
     engine_.setSampleRate(getSampleRate());
 
-    // The editor object joins here, before the programs are installed, once
-    // the plug-in has a window; until then the effect runs without one.
+    // The editor object exists from here on (it attaches itself to the
+    // effect); its window only between the host's open and close requests.
+    new ADEditor(this);
     installFactoryPrograms();
     loadUserDefaults();
     selectProgram(0);
@@ -36,7 +38,11 @@ Corvane::Corvane(audioMasterCallback audioMaster) : CPresetSystemEffect(audioMas
     suspend();
 }
 
-Corvane::~Corvane() = default;
+Corvane::~Corvane() {
+    // A host may close the plug-in with its window still open: the window
+    // goes while the whole effect still exists for the controls it holds.
+    if (editor && editor->isOpen()) editor->close();
+}
 
 void Corvane::setParameter(VstInt32 index, float value) {
     trace("Corvane::setParameter", index, value);

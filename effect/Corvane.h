@@ -6,12 +6,13 @@
 
 #include "effect/Parameters.h"
 #include "effect/ResonatorEngine.h"
+#include "effect/Version.h"
 #include "presets/CPresetSystemEffect.h"
 
 class Corvane : public CPresetSystemEffect {
 public:
     static constexpr VstInt32 kUniqueID = vstFourChars('A', 'r', 'C', 'v');
-    static constexpr VstInt32 kVendorVersion = 1710;
+    static constexpr VstInt32 kVendorVersion = version::kVendorVersion;
     static constexpr const char* kEffectName = "Arlo Corvane";
     static constexpr const char* kVendorName = "Arlocraft";
     static constexpr const char* kProductName = "Arlo Corvane - string rezonator plug-in";

@@ -9,5 +9,5 @@ sanitize=${2:-}
 shift $(( $# > 2 ? 2 : $# ))
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_SANITIZE="$sanitize" >/dev/null
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=ON -DCORVANE_SANITIZE="$sanitize" >/dev/null
 cmake --build "$dir" -j"$(nproc)" "${targets[@]}"

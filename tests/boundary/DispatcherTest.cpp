@@ -145,6 +145,9 @@ TEST_F(Dispatcher, SampleRateAndBlockSize) {
 }
 
 TEST_F(Dispatcher, EditorRequestsWithoutAnEditorAnswerZero) {
+    delete plugin->getEditor();
+    plugin->setEditor(nullptr);
+    EXPECT_EQ(effect->flags & effFlagsHasEditor, 0);
     ERect* rect = reinterpret_cast<ERect*>(0x1);
     EXPECT_EQ(dispatch(effect, effEditGetRect, 0, 0, &rect), 0);
     EXPECT_EQ(dispatch(effect, effEditOpen, 0, 0, reinterpret_cast<void*>(0x1234)), 0);
@@ -157,6 +160,7 @@ TEST_F(Dispatcher, EditorRequestsWithoutAnEditorAnswerZero) {
 
 TEST_F(Dispatcher, EditorRequestsReachTheEditor) {
     auto* editor = new RecordingEditor(plugin.get());
+    delete plugin->getEditor();
     plugin->setEditor(editor);
     EXPECT_EQ(effect->flags & effFlagsHasEditor, effFlagsHasEditor);
 

@@ -59,8 +59,9 @@ TEST_F(LoadedPlugin, RecordIsCompleteWhenReturned) {
     EXPECT_EQ(effect->numParams, 8);
     EXPECT_EQ(effect->numInputs, 2);
     EXPECT_EQ(effect->numOutputs, 2);
-    // can-replace and programs-are-chunks; has-editor joins with the editor.
-    EXPECT_EQ(effect->flags, effFlagsCanReplacing | effFlagsProgramChunks);
+    // has-editor, can-replace and programs-are-chunks: 0x31.
+    EXPECT_EQ(effect->flags, effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks);
+    EXPECT_EQ(effect->flags, 0x31);
     EXPECT_EQ(effect->uniqueID, 0x41724376);
     EXPECT_EQ(effect->version, 1);
     EXPECT_EQ(effect->initialDelay, 0);

@@ -86,7 +86,9 @@ TEST_F(EditorBaseTest, GesturesBecomeBeginAndEndEditRequests) {
     ASSERT_EQ(host.count(audioMasterBeginEdit), 1);
     ASSERT_EQ(host.count(audioMasterEndEdit), 1);
     for (const HostCall& call : host.calls)
-        if (call.opcode == audioMasterBeginEdit || call.opcode == audioMasterEndEdit) EXPECT_EQ(call.index, 3);
+        if (call.opcode == audioMasterBeginEdit || call.opcode == audioMasterEndEdit) {
+            EXPECT_EQ(call.index, 3);
+        }
 }
 
 TEST_F(EditorBaseTest, KnobModeIsSharedAndIdleStuffGivesTheHostTime) {

@@ -47,3 +47,11 @@ public:
 // passes to effEditOpen) of the given size. Null when there is no parent or
 // no display.
 std::unique_ptr<PlatformWindow> createPlatformWindow(void* parent, const CRect& size, PlatformWindowOwner& owner);
+std::unique_ptr<PlatformWindow> createX11Window(void* parent, const CRect& size, PlatformWindowOwner& owner);
+
+// Where windows come from. Tests that drive a whole editor without a display
+// install a maker of windows that exist only off-screen; null restores X11.
+// Set it before any frame is made, on the thread that makes them.
+using PlatformWindowMaker = std::unique_ptr<PlatformWindow> (*)(void* parent, const CRect& size,
+                                                                PlatformWindowOwner& owner);
+void setPlatformWindowMaker(PlatformWindowMaker maker);

@@ -248,7 +248,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PlatformWindow> createPlatformWindow(void* parent, const CRect& size, PlatformWindowOwner& owner) {
+std::unique_ptr<PlatformWindow> createX11Window(void* parent, const CRect& size, PlatformWindowOwner& owner) {
     if (!parent) return nullptr;
     auto display = std::make_unique<X11Display>();
     if (!display->valid()) return nullptr;
