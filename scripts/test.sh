@@ -13,5 +13,5 @@ scripts/build.sh build-asan address,undefined
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/../tests/lsan.supp" UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --output-on-failure -j"$(nproc)" -LE thirdparty)
 
-scripts/build.sh build-tsan thread engine_realtime_tests
+scripts/build.sh build-tsan thread engine_realtime_tests editor_threads_tests
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -L threads)

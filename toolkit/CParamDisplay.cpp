@@ -35,9 +35,7 @@ void CParamDisplay::setValueToStringProc(CParamDisplayValueToStringProc proc, vo
     setDirty();
 }
 
-void CParamDisplay::draw(CDrawContext* context) {
-    const float value = getValue();
-    drawBackground(context);
+std::string CParamDisplay::getText(float value) const {
     char text[kParamDisplayTextSize] = {};
     if (valueToString_)
         valueToString_(value, text, userData_);
@@ -45,9 +43,15 @@ void CParamDisplay::draw(CDrawContext* context) {
         std::snprintf(text, sizeof text, "%2.2f", value);
     // A converter that filled the whole buffer still ends within it.
     text[sizeof text - 1] = '\0';
+    return text;
+}
+
+void CParamDisplay::draw(CDrawContext* context) {
+    const std::string text = getText(getValue());
+    drawBackground(context);
     context->setFont(font_);
     context->setFontColor(fontColor_);
-    context->drawString(text, size_, horiAlign_, true);
+    context->drawString(text.c_str(), size_, horiAlign_, true);
     setDirty(false);
 }
 

@@ -3,6 +3,8 @@
 // read-only: no listener, and the mouse passes it by.
 #pragma once
 
+#include <string>
+
 #include "toolkit/CControl.h"
 #include "toolkit/CDrawContext.h"
 
@@ -29,6 +31,9 @@ public:
     void setHoriAlign(CHoriTxtAlign align);
     CHoriTxtAlign getHoriAlign() const { return horiAlign_; }
     void setValueToStringProc(CParamDisplayValueToStringProc proc, void* userData = nullptr);
+    // The text shown for a value (the current one by default).
+    std::string getText(float value) const;
+    std::string getText() const { return getText(getValue()); }
 
 protected:
     CFontDesc font_;

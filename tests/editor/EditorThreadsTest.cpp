@@ -1,0 +1,55 @@
+// Host automation from a second thread while the user-interface thread opens,
+// idles and closes the window again and again. Run under ThreadSanitizer: no
+// control may be touched by the automation thread.
+#include <atomic>
+#include <random>
+#include <thread>
+
+#include "EditorSupport.h"
+#include "editor/CLED.h"
+#include "toolkit/CKnob.h"
+#include "toolkit/COnOffButton.h"
+#include "toolkit/CParamDisplay.h"
+
+using namespace editortest;
+
+namespace {
+
+class EditorThreads : public EditorTest {};
+
+TEST_F(EditorThreads, AutomationWhileTheWindowOpensAndCloses) {
+    std::atomic<bool> done{false};
+    std::atomic<int> changes{0};
+    std::thread automationThread([&] {
+        std::mt19937 random(7);
+        std::uniform_int_distribution<int> index(0, 7);
+        std::uniform_real_distribution<float> value(0.0f, 1.0f);
+        while (!done.load() || changes.load() < 2000) {
+            automate(index(random), value(random));
+            changes.fetch_add(1);
+        }
+    });
+    for (int round = 0; round < 200 || changes.load() < 2000; ++round) {
+        ASSERT_TRUE(open());
+        for (int i = 0; i < 3; ++i) idle();
+        close();
+    }
+    done = true;
+    automationThread.join();
+
+    // The last values, whatever thread set them, show after one idle.
+    automate(kBypass, 0.7f);
+    ASSERT_TRUE(open());
+    std::thread([this] {
+        automate(kDecay, 0.42f);
+        automate(kBypass, 0.3f);
+    }).join();
+    idle();
+    EXPECT_FLOAT_EQ(editor()->knob(kDecay)->getValue(), 0.42f);
+    EXPECT_EQ(editor()->display(kDecay)->getText(), "42%");
+    EXPECT_EQ(editor()->bypassButton()->getValue(), 0.0f);
+    EXPECT_EQ(editor()->bypassLed()->getValue(), 0.0f);
+    for (int k = 0; k < 7; ++k) EXPECT_EQ(editor()->knob(k)->getValue(), parameter(k)) << "parameter " << k;
+}
+
+}  // namespace
