@@ -47,6 +47,9 @@ constexpr Box kBypassLed{155, 135, 165, 145};     // 1131's width, half its heig
 constexpr int kAboutTag = 10;
 constexpr Box kAboutArea{50, 10, 280, 47};        // the title plate
 constexpr Box kAboutScreen{30, 10, 290, 214};     // 1200's size
+// Where the about screen prints the version, from its own top-left corner:
+// the text starts at (172, 80) and stays within (272, 95).
+constexpr Box kAboutVersion{172, 80, 272, 95};
 
 // The preset strip along the bottom.
 constexpr int kStripTop = 222;

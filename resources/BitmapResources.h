@@ -1,6 +1,6 @@
 // The editor's bitmaps, built into the plug-in: PNG files looked up by the
 // numeric resource id the editor's controls name them by (resources/images/
-// <id>.png, drawn by resources/artwork/DrawArtwork.cpp).
+// <id>.png, drawn by the program in resources/artwork/).
 #pragma once
 
 #include <cstddef>

@@ -12,10 +12,10 @@
 namespace resources::test {
 namespace {
 
-class EveryImage : public ::testing::TestWithParam<ExpectedImage> {};
+class EveryImage : public ::testing::TestWithParam<bitmap::Info> {};
 
 TEST_P(EveryImage, IsThereAsPngBytes) {
-    const ExpectedImage& expected = GetParam();
+    const bitmap::Info& expected = GetParam();
     const ImageData image = findImage(expected.id);
     ASSERT_NE(image.data, nullptr) << expected.what;
     ASSERT_GT(image.size, 8u);
@@ -23,7 +23,7 @@ TEST_P(EveryImage, IsThereAsPngBytes) {
 }
 
 TEST_P(EveryImage, DecodesWithTheSizeItsControlExpects) {
-    const ExpectedImage& expected = GetParam();
+    const bitmap::Info& expected = GetParam();
     const Picture picture = Picture::decode(findImage(expected.id));
     ASSERT_TRUE(picture.ok()) << picture.status();
     EXPECT_EQ(picture.width(), expected.width);
@@ -32,7 +32,7 @@ TEST_P(EveryImage, DecodesWithTheSizeItsControlExpects) {
 }
 
 TEST_P(EveryImage, IsTransparentOnlyIfMeantTo) {
-    const ExpectedImage& expected = GetParam();
+    const bitmap::Info& expected = GetParam();
     const Picture picture = Picture::decode(findImage(expected.id));
     ASSERT_TRUE(picture.ok());
     if (!expected.alpha) {
@@ -53,7 +53,7 @@ TEST_P(EveryImage, IsTransparentOnlyIfMeantTo) {
 }
 
 TEST_P(EveryImage, HasFramesThatDifferFromEachOther) {
-    const ExpectedImage& expected = GetParam();
+    const bitmap::Info& expected = GetParam();
     const Picture picture = Picture::decode(findImage(expected.id));
     ASSERT_TRUE(picture.ok());
     const int frameHeight = picture.height() / expected.frames;
@@ -63,12 +63,12 @@ TEST_P(EveryImage, HasFramesThatDifferFromEachOther) {
                 << expected.what << ": frames " << i << " and " << j << " are the same";
 }
 
-INSTANTIATE_TEST_SUITE_P(Resources, EveryImage, ::testing::ValuesIn(expectedImages()),
+INSTANTIATE_TEST_SUITE_P(Resources, EveryImage, ::testing::ValuesIn(bitmap::kAll),
                          [](const auto& info) { return "id" + std::to_string(info.param.id); });
 
 TEST(FindImage, GivesNothingForAnyOtherId) {
     std::set<int> known;
-    for (const ExpectedImage& e : expectedImages()) known.insert(e.id);
+    for (const bitmap::Info& e : bitmap::kAll) known.insert(e.id);
     for (int id = -100; id < 100000; ++id) {
         if (known.count(id)) continue;
         const ImageData image = findImage(id);
@@ -82,7 +82,7 @@ TEST(FindImage, GivesNothingForAnyOtherId) {
 }
 
 TEST(FindImage, GivesTheSameBytesEveryTime) {
-    for (const ExpectedImage& e : expectedImages()) {
+    for (const bitmap::Info& e : bitmap::kAll) {
         const ImageData a = findImage(e.id), b = findImage(e.id);
         EXPECT_EQ(a.data, b.data);
         EXPECT_EQ(a.size, b.size);
@@ -91,14 +91,14 @@ TEST(FindImage, GivesTheSameBytesEveryTime) {
 
 TEST(FindImage, GivesEachIdItsOwnImage) {
     std::set<const unsigned char*> seen;
-    for (const ExpectedImage& e : expectedImages())
+    for (const bitmap::Info& e : bitmap::kAll)
         EXPECT_TRUE(seen.insert(findImage(e.id).data).second) << e.id << " shares its bytes";
 }
 
 TEST(Picture, RefusesBytesThatAreNoPng) {
     const unsigned char notPng[] = "GIF89a and more";
     EXPECT_FALSE(Picture::decode(notPng, sizeof notPng).ok());
-    const ImageData image = findImage(1128);
+    const ImageData image = findImage(bitmap::kBackground);
     EXPECT_FALSE(Picture::decode(image.data, image.size / 2).ok()) << "a truncated PNG must not decode";
 }
 

@@ -5,21 +5,22 @@
 
 #include "tests/resources/ImageTestSupport.h"
 
+#include "editor/EditorLayout.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
 namespace resources::test {
 namespace {
-
-struct Area {
-    int left, top, right, bottom;  // right and bottom excluded
-};
 
 Picture image(int id) {
     Picture picture = Picture::decode(findImage(id));
@@ -27,13 +28,9 @@ Picture image(int id) {
     return picture;
 }
 
-// Where the controls print their text on the background, in black.
-const Area valueDisplays[] = {
-    {48, 120, 98, 134},  {222, 120, 272, 134}, {135, 112, 185, 126}, {95, 148, 145, 162},
-    {176, 148, 226, 162}, {51, 189, 101, 203},  {219, 189, 269, 203},
-};
-
-void expectPlainAndLight(const Picture& picture, Area area, double minLuminance, int tolerance) {
+// The area must be the same colour all over (within `tolerance`), light
+// enough for black text.
+void expectPlainAndLight(const Picture& picture, layout::Box area, double minLuminance, int tolerance) {
     const Rgba first = picture.pixel(area.left, area.top);
     EXPECT_GT(first.luminance(), minLuminance) << "too dark for black text at " << area.left << "," << area.top;
     for (int y = area.top; y < area.bottom; ++y)
@@ -45,27 +42,36 @@ void expectPlainAndLight(const Picture& picture, Area area, double minLuminance,
         }
 }
 
-TEST(Background, LeavesTheValueDisplaysPlainAndLight) {
-    const Picture background = image(1128);
+// Where the displays print their values in black: plain, light enough for
+// the text, and quieter than the knobs (a muted grey, not a glaring white or
+// a colour).
+TEST(Background, LeavesTheValueDisplaysPlainLightAndQuiet) {
+    const Picture background = image(bitmap::kBackground);
     ASSERT_TRUE(background.ok());
-    for (const Area& display : valueDisplays) expectPlainAndLight(background, display, 160, 0);
+    for (const layout::Knob& knob : layout::kKnobs) {
+        expectPlainAndLight(background, knob.display, 160, 0);
+        const Rgba box = background.pixel(knob.display.left, knob.display.top);
+        EXPECT_LT(box.luminance(), 190) << knob.label;
+        EXPECT_LE(std::max({box.r, box.g, box.b}) - std::min({box.r, box.g, box.b}), 12) << knob.label;
+    }
 }
 
 TEST(AboutScreen, LeavesTheVersionAreaPlainAndLight) {
-    const Picture about = image(1200);
+    const Picture about = image(bitmap::kAboutScreen);
     ASSERT_TRUE(about.ok());
-    // (172, 80)-(272, 95), as far as the picture goes.
-    expectPlainAndLight(about, {172, 80, about.width() - 1, 95}, 180, 6);
+    layout::Box version = layout::kAboutVersion;  // as far as the picture goes
+    version.right = std::min(version.right, about.width() - 1);
+    expectPlainAndLight(about, version, 180, 6);
 }
 
 TEST(Background, IsLightOnTopAndDarkInThePresetStrip) {
-    const Picture background = image(1128);
+    const Picture background = image(bitmap::kBackground);
     ASSERT_TRUE(background.ok());
     // The strip along the bottom is darker than the panel above it.
     double panel = 0, strip = 0;
-    for (int x = 0; x < 320; ++x) {
-        panel += background.pixel(x, 210).luminance();
-        strip += background.pixel(x, 256).luminance();
+    for (int x = 0; x < layout::kWindowWidth; ++x) {
+        panel += background.pixel(x, layout::kStripTop - 12).luminance();
+        strip += background.pixel(x, layout::kWindowHeight - 1).luminance();
     }
     EXPECT_LT(strip, panel);
 }
@@ -73,28 +79,28 @@ TEST(Background, IsLightOnTopAndDarkInThePresetStrip) {
 // A control's bitmap, placed at its rectangle on the background.
 struct Placement {
     int id;
-    Area rect;
+    layout::Box rect;
 };
-const Placement placements[] = {
-    {1131, {155, 135, 165, 145}},  {1132, {131, 162, 193, 190}},  {19999, {11, 226, 23, 240}},
-    {19899, {27, 229, 74, 239}},   {19998, {76, 226, 88, 240}},   {19994, {11, 241, 23, 255}},
-    {19990, {32, 243, 69, 253}},   {19993, {76, 241, 88, 255}},   {19995, {269, 226, 281, 240}},
-    {19991, {293, 226, 305, 240}}, {19996, {269, 241, 281, 253}}, {19992, {293, 241, 305, 253}},
-    {19997, {230, 234, 261, 248}},
-};
+std::vector<Placement> placements() {
+    std::vector<Placement> all = {
+        {bitmap::kBypassLed, layout::kBypassLed},
+        {bitmap::kBypassButton, layout::kBypassButton},
+        {bitmap::kStepSwitch, layout::kStepSwitch},
+    };
+    for (const layout::StripButton& button : layout::kStripButtons) all.push_back({button.bitmap, button.rect});
+    return all;
+}
 
 TEST(ControlBitmaps, MatchTheBackgroundAtTheirCorners) {
-    const Picture background = image(1128);
+    const Picture background = image(bitmap::kBackground);
     ASSERT_TRUE(background.ok());
-    for (const Placement& placement : placements) {
+    for (const Placement& placement : placements()) {
         const Picture bitmap = image(placement.id);
         ASSERT_TRUE(bitmap.ok());
-        const Area r = placement.rect;
-        const int w = r.right - r.left, h = r.bottom - r.top;
+        const layout::Box r = placement.rect;
+        const int w = r.width(), h = r.height();
         ASSERT_EQ(bitmap.width(), w) << placement.id;
-        int frameHeight = 0;
-        for (const ExpectedImage& e : expectedImages())
-            if (e.id == placement.id) frameHeight = e.height / e.frames;
+        const int frameHeight = bitmap::find(placement.id)->frameHeight();
         ASSERT_GE(frameHeight, h) << placement.id << " does not fill its rectangle";
         // The rectangle shows the top h rows of each frame.
         for (int frame = 0; frame * frameHeight < bitmap.height(); ++frame)
@@ -108,10 +114,28 @@ TEST(ControlBitmaps, MatchTheBackgroundAtTheirCorners) {
     }
 }
 
+// Load and save keys side by side must not be told apart by their position
+// only: their symbols differ in a good part of the key, in every state.
+TEST(PresetStrip, LoadAndSaveKeysShowDifferentSymbols) {
+    for (auto [load, save] : {std::pair{bitmap::kLoadPreset, bitmap::kSavePreset}, {bitmap::kLoadBank, bitmap::kSaveBank}}) {
+        const Picture a = image(load), b = image(save);
+        ASSERT_TRUE(a.ok() && b.ok());
+        const bitmap::Info& info = *bitmap::find(load);
+        for (int frame = 0; frame < info.frames; ++frame) {
+            int different = 0;
+            for (int y = frame * info.frameHeight(); y < (frame + 1) * info.frameHeight(); ++y)
+                for (int x = 0; x < info.width; ++x)
+                    if (std::abs(a.pixel(x, y).luminance() - b.pixel(x, y).luminance()) > 40) ++different;
+            EXPECT_GE(different, 12) << load << " and " << save << " look alike in frame " << frame;
+        }
+    }
+}
+
 TEST(StepSwitch, HighlightsOnlyTheHalfUnderTheMouse) {
-    const Picture steps = image(19997);
+    const Picture steps = image(bitmap::kStepSwitch);
     ASSERT_TRUE(steps.ok());
-    const int frameHeight = 14, half = 15;  // left: columns 0..14, right: 16..30
+    const int frameHeight = bitmap::find(bitmap::kStepSwitch)->frameHeight();
+    const int half = steps.width() / 2;  // left: columns 0..14, right: 16..30
     auto leftSame = [&](int frame) { return sameArea(steps, 0, 0, steps, 0, frame * frameHeight, half, frameHeight); };
     auto rightSame = [&](int frame) {
         return sameArea(steps, half + 1, 0, steps, half + 1, frame * frameHeight, half, frameHeight);
@@ -131,9 +155,10 @@ TEST(StepSwitch, HighlightsOnlyTheHalfUnderTheMouse) {
 }
 
 TEST(BypassLed, IsDarkWhenOffAndGlowsRedWhenOn) {
-    const Picture led = image(1131);
+    const Picture led = image(bitmap::kBypassLed);
     ASSERT_TRUE(led.ok());
-    const Rgba off = led.pixel(5, 5), on = led.pixel(5, 15);
+    const int middle = led.width() / 2, frameHeight = bitmap::find(bitmap::kBypassLed)->frameHeight();
+    const Rgba off = led.pixel(middle, frameHeight / 2), on = led.pixel(middle, frameHeight + frameHeight / 2);
     EXPECT_GT(on.r, 200);
     EXPECT_GT(on.r, 2 * on.g);
     EXPECT_GT(on.r, 2 * on.b);
@@ -141,7 +166,7 @@ TEST(BypassLed, IsDarkWhenOffAndGlowsRedWhenOn) {
 }
 
 TEST(KnobHandles, AreRoundAndCentred) {
-    for (int id : {1129, 1130}) {
+    for (int id : {bitmap::kLargeHandle, bitmap::kSmallHandle}) {
         const Picture handle = image(id);
         ASSERT_TRUE(handle.ok());
         const int n = handle.width();
@@ -171,9 +196,9 @@ TEST(ArtworkProgram, DrawsExactlyTheCommittedImages) {
         (void)entry;
         ++files;
     }
-    EXPECT_EQ(files, expectedImages().size()) << "it draws other images than the library has";
+    EXPECT_EQ(files, std::size(bitmap::kAll)) << "it draws other images than the library has";
 
-    for (const ExpectedImage& e : expectedImages()) {
+    for (const bitmap::Info& e : bitmap::kAll) {
         const Picture drawn = Picture::load((dir / (std::to_string(e.id) + ".png")).string());
         const Picture committed = image(e.id);
         ASSERT_TRUE(drawn.ok()) << e.id << ": " << drawn.status();

@@ -1,7 +1,8 @@
-// Decoding and reading the editor's bitmaps in tests, and what the editor
-// expects of each of them.
+// Decoding and reading the editor's bitmaps in tests (what the editor expects
+// of each of them is bitmap::kAll).
 #pragma once
 
+#include "resources/BitmapIds.h"
 #include "resources/BitmapResources.h"
 
 #include <cairo.h>
@@ -11,42 +12,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace resources::test {
-
-// What the editor's controls expect of an image: its size, its frames
-// (stacked vertically, top to bottom) and whether it has transparency.
-struct ExpectedImage {
-    int id;
-    int width, height;
-    int frames;
-    bool alpha;
-    const char* what;
-};
-
-inline const std::vector<ExpectedImage>& expectedImages() {
-    static const std::vector<ExpectedImage> images = {
-        {1128, 320, 257, 1, false, "background"},
-        {1129, 9, 9, 1, true, "large knob handle"},
-        {1130, 6, 6, 1, true, "small knob handle"},
-        {1131, 10, 20, 2, false, "bypass LED"},
-        {1132, 62, 56, 2, false, "bypass button"},
-        {1200, 260, 204, 1, false, "about screen"},
-        {19990, 37, 30, 3, false, "default bank"},
-        {19899, 47, 30, 3, false, "default preset"},
-        {19991, 12, 42, 3, false, "recall memory A"},
-        {19992, 12, 42, 3, false, "recall memory B"},
-        {19995, 12, 42, 3, false, "store memory A"},
-        {19996, 12, 42, 3, false, "store memory B"},
-        {19993, 12, 42, 3, false, "load bank"},
-        {19998, 12, 42, 3, false, "load preset"},
-        {19994, 12, 42, 3, false, "save bank"},
-        {19999, 12, 42, 3, false, "save preset"},
-        {19997, 31, 70, 5, false, "step switch"},
-    };
-    return images;
-}
 
 struct Rgba {
     int r = 0, g = 0, b = 0, a = 0;

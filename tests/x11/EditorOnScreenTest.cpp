@@ -14,6 +14,7 @@
 #include "XvfbServer.h"
 #include "editor/CAbout.h"
 #include "editor/CArKickButton.h"
+#include "editor/EditorLayout.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CControlListener.h"
 #include "toolkit/CFrame.h"
@@ -23,8 +24,17 @@
 
 namespace {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 257;
+constexpr int kWidth = layout::kWindowWidth;
+constexpr int kHeight = layout::kWindowHeight;
+
+CRect rect(layout::Box b) { return CRect(b.left, b.top, b.right, b.bottom); }
+// The middle of a box, as xdotool's coordinates.
+std::string middleX(layout::Box b) { return std::to_string((b.left + b.right) / 2); }
+std::string middleY(layout::Box b) { return std::to_string((b.top + b.bottom) / 2); }
+
+// The store-memory-A key of the preset strip.
+constexpr const layout::StripButton& storeMemoA = layout::kStripButtons[7];
+static_assert(storeMemoA.bitmap == bitmap::kStoreMemoA);
 
 class Recorder : public CControlListener {
 public:
@@ -45,15 +55,17 @@ protected:
         XResizeWindow(host->get(), parent, kWidth, kHeight);
         XSync(host->get(), False);
 
-        CBitmap* background = new CBitmap(1128);
-        CBitmap* bypass = new CBitmap(1132);
-        CBitmap* memo = new CBitmap(19995);
-        CBitmap* about = new CBitmap(1200);
+        CBitmap* background = new CBitmap(bitmap::kBackground);
+        CBitmap* bypass = new CBitmap(bitmap::kBypassButton);
+        CBitmap* memo = new CBitmap(storeMemoA.bitmap);
+        CBitmap* about = new CBitmap(bitmap::kAboutScreen);
         frame->setBackground(background);
-        frame->addView(new COnOffButton(CRect(131, 162, 193, 190), &listener, 7, bypass));
-        frame->addView(new CArKickButton(CRect(269, 226, 281, 240), &listener, 1015, 14, memo, CPoint(0, 0), false));
-        frame->addView(new CAbout(CRect(50, 10, 280, 47), &listener, 10, about, CRect(30, 10, 290, 214), CPoint(0, 0),
-                                  CPoint(172, 80)));
+        frame->addView(new COnOffButton(rect(layout::kBypassButton), &listener, layout::kBypassTag, bypass));
+        frame->addView(new CArKickButton(rect(storeMemoA.rect), &listener, storeMemoA.tag,
+                                         bitmap::find(storeMemoA.bitmap)->frameHeight(), memo, CPoint(0, 0), false));
+        frame->addView(new CAbout(rect(layout::kAboutArea), &listener, layout::kAboutTag, about,
+                                  rect(layout::kAboutScreen), CPoint(0, 0),
+                                  CPoint(layout::kAboutVersion.left, layout::kAboutVersion.top)));
         for (CBitmap* b : {background, bypass, memo, about}) b->forget();
         frame->idle();
     }
@@ -108,23 +120,24 @@ TEST_F(EditorOnScreenTest, ScreenShowsTheOffscreenRender) {
 }
 
 TEST_F(EditorOnScreenTest, ServerClicksReachTheControls) {
-    XDOTOOL("mousemove", "--window", id(), "160", "175", "click", "1");
+    const layout::Box bypass = layout::kBypassButton;
+    XDOTOOL("mousemove", "--window", id(), middleX(bypass), middleY(bypass), "click", "1");
     ASSERT_TRUE(idleUntil([this] { return !listener.values.empty(); }));
-    EXPECT_EQ(listener.values.front(), std::make_pair(7L, 1.0f)) << "bypass switched on";
+    EXPECT_EQ(listener.values.front(), std::make_pair(long(layout::kBypassTag), 1.0f)) << "bypass switched on";
     EXPECT_TRUE(screenMatchesRender()) << "the button's on state is on screen";
 
-    XDOTOOL("mousemove", "--window", id(), "275", "233", "click", "1");
+    XDOTOOL("mousemove", "--window", id(), middleX(storeMemoA.rect), middleY(storeMemoA.rect), "click", "1");
     ASSERT_TRUE(idleUntil([this] { return listener.values.size() == 2; }));
-    EXPECT_EQ(listener.values.back(), std::make_pair(1015L, 1.0f));
+    EXPECT_EQ(listener.values.back(), std::make_pair(long(storeMemoA.tag), 1.0f));
 }
 
 TEST_F(EditorOnScreenTest, AboutScreenOpensAndClosesOnScreen) {
-    XDOTOOL("mousemove", "--window", id(), "100", "20", "click", "1");
+    XDOTOOL("mousemove", "--window", id(), middleX(layout::kAboutArea), middleY(layout::kAboutArea), "click", "1");
     ASSERT_TRUE(idleUntil([this] { return frame->getModalView() != nullptr; }));
     EXPECT_TRUE(screenMatchesRender());
     const std::vector<uint32_t> shown = offscreenPixels();
 
-    XDOTOOL("mousemove", "--window", id(), "150", "150", "click", "1");
+    XDOTOOL("mousemove", "--window", id(), middleX(layout::kAboutScreen), middleY(layout::kAboutScreen), "click", "1");
     ASSERT_TRUE(idleUntil([this] { return frame->getModalView() == nullptr; }));
     EXPECT_TRUE(screenMatchesRender());
     EXPECT_NE(offscreenPixels(), shown) << "the about picture is gone";
