@@ -34,8 +34,10 @@ int onXError(Display* display, XErrorEvent* error) {
 
 EditorWindow::EditorWindow(const std::string& title, int width, int height) : width_(width), height_(height) {
     XInitThreads();  // plug-ins may talk to the server from threads of their own
+    const std::string name = XDisplayName(nullptr);
+    if (name.empty()) throw HostError("no X display to show the editor on ($DISPLAY is not set)");
     display_ = XOpenDisplay(nullptr);
-    if (!display_) throw HostError("cannot open the X display '" + std::string(XDisplayName(nullptr)) + "'");
+    if (!display_) throw HostError("cannot open the X display '" + name + "'");
     ownDisplay = display_;
     XSetErrorHandler(onXError);
 
