@@ -35,6 +35,8 @@ Options parseCommandLine(const std::vector<std::string>& args) {
     if (command == "info") options.command = Command::Info;
     else if (command == "render") options.command = Command::Render;
     else if (command == "demo") options.command = Command::Demo;
+    else if (command == "edit") options.command = Command::Edit;
+    else if (command == "screenshot") options.command = Command::Screenshot;
     else throw UsageError("unknown command '" + command + "'");
 
     std::vector<std::string> positional;
@@ -58,11 +60,18 @@ Options parseCommandLine(const std::vector<std::string>& args) {
             hasValue = true;
         }
         const bool known = arg == "--set" || arg == "--state" || arg == "--save-state" ||
-                           arg == "--block" || arg == "--tail";
+                           arg == "--block" || arg == "--tail" || arg == "--log";
         if (!known) throw UsageError("unknown option '" + arg + "'");
-        const bool allowed = options.command == Command::Render ||
-                             (options.command == Command::Demo && (arg == "--block" || arg == "--tail"));
+        const bool editor = options.command == Command::Edit || options.command == Command::Screenshot;
+        const bool allowed = (options.command == Command::Render && arg != "--log") ||
+                             (options.command == Command::Demo && (arg == "--block" || arg == "--tail")) ||
+                             (editor && (arg == "--set" || arg == "--log"));
         if (!allowed) throw UsageError("option " + arg + " does not apply to '" + command + "'");
+        if (arg == "--log") {  // a switch: takes no value
+            if (hasValue) throw UsageError("option --log takes no value");
+            options.log = true;
+            continue;
+        }
         if (!hasValue) {
             if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
             value = args[++i];
@@ -105,6 +114,15 @@ Options parseCommandLine(const std::vector<std::string>& args) {
             if (count > 0) options.plugin = positional[0];
             options.outputFolder = count > 1 ? positional[1] : "out/demo";
             break;
+        case Command::Edit:
+            if (count != 1) throw UsageError("edit takes one plug-in file");
+            options.plugin = positional[0];
+            break;
+        case Command::Screenshot:
+            if (count != 2) throw UsageError("screenshot takes PLUGIN OUT.png");
+            options.plugin = positional[0];
+            options.output = positional[1];
+            break;
         case Command::Help:
             break;
     }
@@ -141,6 +159,20 @@ files through it, without a DAW.
       N-NAME.png (spectrogram) per program into OUTDIR.
       PLUGIN defaults to ArloCorvane.so beside this program, OUTDIR to
       out/demo.
+
+  corvane-host edit PLUGIN [--set NAME_OR_INDEX=VALUE]... [--log]
+      Opens the plug-in's editor in a window on the X display and runs until
+      the window is closed (or Ctrl+C), idling the editor 30 times a second
+      as a DAW does. --set applies before the editor opens.
+      --log                every request of the editor on stdout, one a line:
+                           "automate INDEX VALUE", "beginEdit INDEX",
+                           "endEdit INDEX", "updateDisplay"; after the window
+                           is closed, "value INDEX VALUE" for every parameter
+
+  corvane-host screenshot PLUGIN OUT.png [--set NAME_OR_INDEX=VALUE]... [--log]
+      Opens the editor the same way, lets it draw, and saves the window as a
+      PNG of the editor's size. Without $DISPLAY it uses a private virtual X
+      server (Xvfb).
 
   corvane-host help | --help
       This text.

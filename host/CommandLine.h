@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-enum class Command { Help, Info, Render, Demo };
+enum class Command { Help, Info, Render, Demo, Edit, Screenshot };
 
 struct ParameterSetting {
     std::string nameOrIndex;
@@ -15,10 +15,11 @@ struct ParameterSetting {
 struct Options {
     Command command = Command::Help;
     std::string plugin;        // empty for `demo` means "the one beside the program"
-    std::string input, output;  // render
+    std::string input, output;  // render; output also for screenshot
     std::string outputFolder;  // demo
     std::vector<ParameterSetting> settings;
     std::string loadState, saveState;
+    bool log = false;  // edit, screenshot: what the editor sends the host, on stdout
     int blockSize = 512;
     double tailSeconds = 2.0;
 };

@@ -7,22 +7,13 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "HostError.h"
+#include "PluginDescription.h"
 #include "PluginInstance.h"
 #include "ProgramSwitcher.h"
 #include "Renderer.h"
 #include "Spectrogram.h"
 #include "TestSignal.h"
 #include "Text.h"
-
-namespace {
-
-std::string effectName(PluginInstance& plugin) {
-    for (const VstInt32 opcode : {effGetEffectName, effGetProductString})
-        if (auto name = text::shown(plugin.askString(opcode)); !name.empty()) return name;
-    return std::filesystem::path(plugin.path()).stem().string();
-}
-
-}  // namespace
 
 int runDemo(const Options& options, std::ostream& out, std::ostream& err) {
     const std::filesystem::path folder(options.outputFolder);

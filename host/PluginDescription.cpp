@@ -2,11 +2,19 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iterator>
 
+#include "CommandLine.h"
 #include "HostError.h"
 #include "PluginInstance.h"
 #include "Text.h"
+
+std::string effectName(PluginInstance& plugin) {
+    for (const VstInt32 opcode : {effGetEffectName, effGetProductString})
+        if (auto name = text::shown(plugin.askString(opcode)); !name.empty()) return name;
+    return std::filesystem::path(plugin.path()).stem().string();
+}
 
 std::vector<ParameterInfo> describeParameters(PluginInstance& plugin) {
     std::vector<ParameterInfo> parameters;
@@ -95,4 +103,10 @@ std::string categoryName(long category) {
                                   "Restoration", "OfflineProcess", "Shell",      "Generator"};
     if (category >= 0 && category < static_cast<long>(std::size(names))) return names[category];
     return "Unknown";
+}
+
+void applySettings(PluginInstance& plugin, const std::vector<ParameterSetting>& settings) {
+    if (settings.empty()) return;
+    const auto parameters = describeParameters(plugin);
+    for (const auto& setting : settings) plugin.setParameter(findParameter(parameters, setting.nameOrIndex), setting.value);
 }

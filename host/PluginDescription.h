@@ -7,6 +7,7 @@
 #include <vector>
 
 class PluginInstance;
+struct ParameterSetting;
 
 struct ParameterInfo {
     int index = 0;
@@ -15,6 +16,9 @@ struct ParameterInfo {
     std::string display;
     std::string label;
 };
+
+// The effect's name, else its product name, else the file's stem.
+std::string effectName(PluginInstance& plugin);
 
 std::vector<ParameterInfo> describeParameters(PluginInstance& plugin);
 
@@ -27,6 +31,9 @@ std::vector<std::string> programNames(PluginInstance& plugin, int limit = 128);
 // Finds a parameter by its trimmed name, case-insensitively, or else by its
 // index written as a number. Throws HostError listing the names if neither.
 int findParameter(const std::vector<ParameterInfo>& parameters, const std::string& nameOrIndex);
+
+// Sets each parameter named in `settings`, in order (findParameter's rules).
+void applySettings(PluginInstance& plugin, const std::vector<ParameterSetting>& settings);
 
 // "CanReplacing, ProgramChunks", unknown bits in hex; "none" for 0.
 std::string flagNames(int flags);

@@ -18,10 +18,19 @@ constexpr int kMaxParameters = 100000;
 constexpr VstIntPtr kMaxChunkBytes = VstIntPtr{256} << 20;
 constexpr std::size_t kStringBufferBytes = 512;
 
-// What the plug-in may ask of its host. A batch host has no UI, no transport
-// and no automation to record, so it acknowledges those quietly.
-VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*value*/,
-                       void* /*ptr*/, float /*opt*/) {
+// The instance behind a record: kept in the record's field reserved for the
+// host. Null during the entry point, before the instance exists.
+PluginInstance* instanceOf(AEffect* effect) {
+    return effect ? reinterpret_cast<PluginInstance*>(effect->resvd1) : nullptr;
+}
+
+// What the plug-in may ask of its host. Requests about editing go to the
+// instance's listener; a batch host has no transport, so the rest is
+// acknowledged quietly.
+VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                       float opt) {
+    PluginInstance* instance = instanceOf(effect);
+    HostListener* listener = instance ? instance->listener() : nullptr;
     switch (opcode) {
         case audioMasterVersion:
             return kVstVersion;
@@ -29,11 +38,28 @@ VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*index*/, Vst
             return effect ? effect->uniqueID : 0;
         case audioMasterPinConnected:
             return 0;  // 0 means "connected" here, by old convention
+        case audioMasterCanDo:
+            return listener && ptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 ? 1 : 0;
+        default:
+            break;
+    }
+    if (!listener) return 0;
+    switch (opcode) {
         case audioMasterAutomate:
-        case audioMasterIdle:
+            listener->automate(index, opt);
+            return 0;
         case audioMasterBeginEdit:
+            listener->beginEdit(index);
+            return 1;
         case audioMasterEndEdit:
+            listener->endEdit(index);
+            return 1;
         case audioMasterUpdateDisplay:
+            listener->updateDisplay();
+            return 1;
+        case audioMasterSizeWindow:
+            return listener->sizeWindow(index, static_cast<int>(value)) ? 1 : 0;
+        case audioMasterIdle:  // the host idles its editors on its own clock
         default:
             return 0;
     }
@@ -91,7 +117,9 @@ std::unique_ptr<PluginInstance> PluginInstance::load(const std::string& path) {
 }
 
 PluginInstance::PluginInstance(std::string path, void* library, AEffect* effect)
-    : path_(std::move(path)), library_(library), effect_(effect) {}
+    : path_(std::move(path)), library_(library), effect_(effect) {
+    effect_->resvd1 = reinterpret_cast<VstIntPtr>(this);
+}
 
 PluginInstance::~PluginInstance() {
     if (running_) suspend();

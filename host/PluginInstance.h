@@ -10,6 +10,19 @@
 
 #include "vst2.h"
 
+// What a plug-in asks of its host while it runs, mostly from its editor. The
+// default answers are those of a host without a window: acknowledge quietly.
+class HostListener {
+public:
+    virtual ~HostListener() = default;
+    virtual void automate(int /*index*/, float /*value*/) {}
+    virtual void beginEdit(int /*index*/) {}
+    virtual void endEdit(int /*index*/) {}
+    virtual void updateDisplay() {}
+    // The editor asks for a new size; true when the host resized its window.
+    virtual bool sizeWindow(int /*width*/, int /*height*/) { return false; }
+};
+
 class PluginInstance {
 public:
     // Loads the library, calls its entry point and effOpen. Throws HostError
@@ -39,6 +52,11 @@ public:
     bool running() const { return running_; }
     void processReplacing(float** inputs, float** outputs, int frames);
 
+    // Receives the plug-in's requests from now on; null for none. The
+    // listener must outlive the instance or be removed first.
+    void setListener(HostListener* listener) { listener_ = listener; }
+    HostListener* listener() const { return listener_; }
+
     float parameter(int index) const;
     void setParameter(int index, float value);
 
@@ -59,4 +77,5 @@ private:
     void* library_ = nullptr;
     AEffect* effect_ = nullptr;
     bool running_ = false;
+    HostListener* listener_ = nullptr;
 };

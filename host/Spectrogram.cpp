@@ -14,7 +14,7 @@
 
 #include "Fft.h"
 #include "HostError.h"
-#include "PendingFile.h"
+#include "PngFile.h"
 
 namespace {
 
@@ -133,15 +133,6 @@ void showText(cairo_t* cr, double x, double y, const std::string& s, double alig
     cairo_show_text(cr, s.c_str());
 }
 
-cairo_status_t writeToPending(void* closure, const unsigned char* data, unsigned int length) {
-    try {
-        static_cast<PendingFile*>(closure)->writeAll(data, length);
-        return CAIRO_STATUS_SUCCESS;
-    } catch (const HostError&) {
-        return CAIRO_STATUS_WRITE_ERROR;
-    }
-}
-
 }  // namespace
 
 void writeSpectrogramPng(const std::string& path, const AudioBuffer& audio, const std::string& title,
@@ -235,8 +226,5 @@ void writeSpectrogramPng(const std::string& path, const AudioBuffer& audio, cons
     cairo_set_font_size(cr, 16);
     showText(cr, left, 16, title, 0.0, 0.0);
 
-    PendingFile pending(path);
-    if (cairo_surface_write_to_png_stream(surface.get(), writeToPending, &pending) != CAIRO_STATUS_SUCCESS)
-        throw HostError("cannot write '" + path + "': PNG encoding failed");
-    pending.commit();
+    writePng(path, surface.get());
 }

@@ -36,6 +36,10 @@ int main(int argc, char** argv) {
             case Command::Demo:
                 if (options.plugin.empty()) options.plugin = pluginBesideProgram(argv[0]);
                 return runDemo(options, std::cout, std::cerr);
+            case Command::Edit:
+                return runEdit(options, std::cout);
+            case Command::Screenshot:
+                return runScreenshot(options, std::cout);
         }
     } catch (const UsageError& e) {
         std::cerr << "corvane-host: " << e.what() << " (see corvane-host --help)\n";

@@ -32,7 +32,8 @@ bool contains(const std::string& haystack, const std::string& needle) {
 TEST(Cli, HelpAndUsageMistakes) {
     const RunResult help = runHost({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* line : {"info PLUGIN", "render PLUGIN IN OUT", "demo [PLUGIN] [OUTDIR]", "--set NAME_OR_INDEX=VALUE",
+    for (const char* line : {"info PLUGIN", "render PLUGIN IN OUT", "demo [PLUGIN] [OUTDIR]", "edit PLUGIN",
+                             "screenshot PLUGIN OUT.png", "--log", "--set NAME_OR_INDEX=VALUE",
                              "--state FILE", "--save-state FILE", "--block N", "--tail SECONDS"})
         EXPECT_TRUE(contains(help.out, line)) << line;
 
@@ -214,9 +215,9 @@ struct BadInput : ::testing::Test {
     }
     // Fails with exactly one "corvane-host: ..." line mentioning `what`, and
     // leaves the folder as it was.
-    void expectRefused(const std::vector<std::string>& args, const std::string& what) {
+    void expectRefused(const std::vector<std::string>& args, const std::string& what, const Environment& env = {}) {
         const auto before = dir.files();
-        const RunResult r = runHost(args);
+        const RunResult r = runHost(args, "", env);
         EXPECT_NE(r.status, 0);
         ASSERT_EQ(r.errLines().size(), 1u) << r.err;
         EXPECT_EQ(r.err.rfind("corvane-host: ", 0), 0u) << r.err;
@@ -253,6 +254,20 @@ TEST_F(BadInput, ParametersThatDoNotExistOrFit) {
     expectRenderRefused(ARLO_PLUGIN, {"--set", "Volume=0.5"}, "unknown parameter 'Volume'");
     expectRenderRefused(ARLO_PLUGIN, {"--set", "8=0.5"}, "unknown parameter '8'");
     expectRenderRefused(ARLO_PLUGIN, {"--set", "Mix=1.5"}, "out of range (0..1)");
+}
+
+// Before any window opens: the editor commands' own mistakes.
+TEST_F(BadInput, EditorCommandsWithoutAnEditorOrADisplay) {
+    expectRefused({"edit", fixture("fixture_plugin")}, "has no editor");
+    expectRefused({"screenshot", ARLO_PLUGIN, dir.path("out.png")}, "has no editor");
+    expectRefused({"edit", fixture("fixture_editor")}, "no X display to show the editor on ($DISPLAY is not set)",
+                  {{"DISPLAY", ""}});
+    expectRefused({"screenshot", fixture("fixture_editor"), dir.path("out.png"), "--set", "colour=1"},
+                  "unknown parameter 'colour'");
+    expectRenderRefused(ARLO_PLUGIN, {"--log"}, "option --log does not apply to 'render'");
+    expectRefused({"edit", fixture("fixture_editor"), "--state", "x"}, "option --state does not apply to 'edit'");
+    expectRefused({"edit", fixture("fixture_editor"), "--log=yes"}, "option --log takes no value");
+    expectRefused({"screenshot", fixture("fixture_editor")}, "screenshot takes PLUGIN OUT.png");
 }
 
 TEST_F(BadInput, StatesThePluginRejects) {

@@ -1,17 +1,21 @@
 #include "HostTestSupport.h"
 
+#include <cairo.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "AudioFile.h"
 
@@ -35,20 +39,32 @@ void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-RunResult runHost(const std::vector<std::string>& args, const std::string& cwd,
-                  const std::vector<std::pair<std::string, std::string>>& env) {
-    TempDir capture;
-    const std::string outPath = capture.path("stdout"), errPath = capture.path("stderr");
+namespace {
 
+std::vector<std::string> environmentWith(const Environment& changes) {
+    std::vector<std::string> result;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const bool replaced = std::any_of(changes.begin(), changes.end(), [&](const auto& change) {
+            return entry.rfind(change.first + "=", 0) == 0;
+        });
+        if (!replaced) result.push_back(entry);
+    }
+    for (const auto& [key, value] : changes) result.push_back(key + "=" + value);
+    return result;
+}
+
+}  // namespace
+
+HostProcess::HostProcess(const std::vector<std::string>& args, const Environment& env, const std::string& cwd) {
+    const std::string outPath = capture_.path("stdout"), errPath = capture_.path("stderr");
     std::vector<std::string> argStrings{CORVANE_HOST_EXE};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : argStrings) argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-    for (const auto& [key, value] : env) envStrings.push_back(key + "=" + value);
+    std::vector<std::string> envStrings = environmentWith(env);
     std::vector<char*> envp;
     for (auto& e : envStrings) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -64,14 +80,36 @@ RunResult runHost(const std::vector<std::string>& args, const std::string& cwd,
     const int spawned = posix_spawn(&pid, CORVANE_HOST_EXE, &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) throw std::runtime_error("cannot start " CORVANE_HOST_EXE);
+    pid_ = pid;
+}
 
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {}
+HostProcess::~HostProcess() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    int status;
+    waitpid(pid_, &status, 0);
+}
+
+std::string HostProcess::out() const { return readFile(capture_.path("stdout")); }
+
+RunResult HostProcess::wait(int seconds) {
     RunResult result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = readFile(outPath);
-    result.err = readFile(errPath);
-    return result;
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    pid_t done = 0;
+    while ((done = waitpid(pid_, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (done == pid_) {
+        pid_ = -1;
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    result.out = out();
+    result.err = readFile(capture_.path("stderr"));
+    return result;  // a host still running is killed by the destructor
+}
+
+RunResult runHost(const std::vector<std::string>& args, const std::string& cwd, const Environment& env) {
+    return HostProcess(args, env, cwd).wait(600);
 }
 
 TempDir::TempDir() {
@@ -114,3 +152,19 @@ AudioBuffer testAudio(int channels, double seconds, double sampleRate) {
 }
 
 std::string fixture(const std::string& name) { return std::string(FIXTURE_DIR) + "/" + name + ".so"; }
+
+Picture readPng(const std::string& path) {
+    Picture picture;
+    cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
+    if (cairo_surface_status(png) == CAIRO_STATUS_SUCCESS) {
+        picture.width = cairo_image_surface_get_width(png);
+        picture.height = cairo_image_surface_get_height(png);
+        const unsigned char* data = cairo_image_surface_get_data(png);
+        const int stride = cairo_image_surface_get_stride(png);
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x)
+                picture.pixels.push_back(reinterpret_cast<const std::uint32_t*>(data + y * stride)[x] & 0xFFFFFF);
+    }
+    cairo_surface_destroy(png);
+    return picture;
+}

@@ -2,6 +2,7 @@
 // scratch folders, and test audio.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,9 +16,11 @@ struct RunResult {
     std::vector<std::string> errLines() const;
 };
 
-// Runs corvane-host with `args`, in `cwd` if given, with `env` added to ours.
-RunResult runHost(const std::vector<std::string>& args, const std::string& cwd = "",
-                  const std::vector<std::pair<std::string, std::string>>& env = {});
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// Runs corvane-host with `args`, in `cwd` if given, with `env` replacing or
+// adding to our environment.
+RunResult runHost(const std::vector<std::string>& args, const std::string& cwd = "", const Environment& env = {});
 
 // A fresh folder, removed with everything in it at the end of the test.
 class TempDir {
@@ -33,6 +36,26 @@ private:
     std::string root_;
 };
 
+// corvane-host running beside the test, for commands that wait for a user.
+// Killed at the end if it is still running.
+class HostProcess {
+public:
+    explicit HostProcess(const std::vector<std::string>& args, const Environment& env = {}, const std::string& cwd = "");
+    ~HostProcess();
+    HostProcess(const HostProcess&) = delete;
+    HostProcess& operator=(const HostProcess&) = delete;
+
+    int pid() const { return pid_; }
+    std::string out() const;  // stdout so far
+    // Waits for the end, at most `seconds`; a host still running then is
+    // killed and reported with status -1.
+    RunResult wait(int seconds = 60);
+
+private:
+    TempDir capture_;
+    int pid_ = -1;
+};
+
 // `channels` channels of decaying noise bursts, distinct per channel.
 AudioBuffer testAudio(int channels, double seconds, double sampleRate = 44100.0);
 
@@ -40,3 +63,11 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 
 std::string fixture(const std::string& name);  // path of a fixture plug-in
+
+// A PNG file's pixels as 0xRRGGBB, row by row; width 0 if unreadable.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+Picture readPng(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,30 @@ TEST_F(ThirdParty, StateSavedAfterSettingsLoadsBack) {
     const AudioBuffer expected = readAudioFile(dir.path("set.wav"));
     EXPECT_EQ(readAudioFile(dir.path("loaded.wav")).channels, expected.channels);
     EXPECT_NE(readAudioFile(dir.path("fresh.wav")).channels, expected.channels);
+}
+
+// Its editor (DPF, drawn with OpenGL) on the host's own virtual X server;
+// a setting made before the editor opens shows in the picture.
+TEST_F(ThirdParty, ScreenshotShowsItsEditor) {
+    TempDir dir;
+    const auto screenshot = [&](const std::string& name, std::vector<std::string> extra) {
+        std::vector<std::string> args = {"screenshot", DRAGONFLY_VST, dir.path(name)};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const RunResult r = runHost(args, "", {{"DISPLAY", ""}});
+        EXPECT_EQ(r.status, 0) << r.err;
+        const Picture picture = readPng(dir.path(name));
+        EXPECT_EQ(r.out, "wrote " + dir.path(name) + ": " + std::to_string(picture.width) + " x " +
+                             std::to_string(picture.height) + " pixels\n");
+        return picture;
+    };
+    const Picture fresh = screenshot("fresh.png", {});
+    EXPECT_GT(fresh.width, 200);
+    EXPECT_GT(fresh.height, 100);
+    EXPECT_GT(std::set<std::uint32_t>(fresh.pixels.begin(), fresh.pixels.end()).size(), 100u)
+        << "a drawn editor, not an empty window";
+    const Picture dry = screenshot("dry.png", {"--set", "dry level=0"});
+    EXPECT_EQ(dry.width, fresh.width);
+    EXPECT_NE(dry.pixels, fresh.pixels);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <thread>
 
+#include "host/WindowPixels.h"
+
 FakeOwner::FakeOwner(int width, int height) {
     image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     paintPattern(0);
@@ -99,26 +101,7 @@ Window HostDisplay::createParent(int width, int height, int depth, int screen) {
 }
 
 std::vector<uint32_t> HostDisplay::screenshot(Window window, int width, int height) {
-    std::vector<uint32_t> pixels;
-    XSync(display_, False);
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display_, window, &attributes)) return pixels;
-    XImage* image = XGetImage(display_, window, 0, 0, width, height, AllPlanes, ZPixmap);
-    if (!image) return pixels;
-    const Visual* visual = attributes.visual;
-    auto channel = [](unsigned long pixel, unsigned long mask) -> uint32_t {
-        if (!mask) return 0;
-        const int shift = __builtin_ctzl(mask);
-        return static_cast<uint32_t>((pixel & mask) >> shift) * 255 / static_cast<uint32_t>(mask >> shift);
-    };
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const unsigned long p = XGetPixel(image, x, y);
-            pixels.push_back(channel(p, visual->red_mask) << 16 | channel(p, visual->green_mask) << 8 |
-                             channel(p, visual->blue_mask));
-        }
-    XDestroyImage(image);
-    return pixels;
+    return readWindowPixels(display_, window, width, height);
 }
 
 int ErrorsPassedOn::count = 0;

@@ -1,12 +1,13 @@
-// A private X server for one test process: Xvfb on a free display number,
-// announced through -displayfd, with DISPLAY pointing at it while it runs.
-// Screen 0 is 24-bit as most desktops are; screen 1 is 16-bit.
+// A private X server for one test process (the host's own Xvfb starter),
+// with DISPLAY pointing at it while it runs. Screen 0 is 24-bit as most
+// desktops are; screen 1 is 16-bit.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <sys/types.h>
+
+#include "host/PrivateXServer.h"
 
 class XvfbServer {
 public:
@@ -17,12 +18,11 @@ public:
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
-    bool running() const { return pid_ > 0 && !display_.empty(); }
-    const std::string& display() const { return display_; }
+    bool running() const { return server_.running(); }
+    const std::string& display() const { return server_.display(); }
 
 private:
-    pid_t pid_ = -1;
-    std::string display_;
+    PrivateXServer server_;
 };
 
 // Runs a program found on PATH with the given arguments and waits for it;

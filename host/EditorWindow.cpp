@@ -1,0 +1,129 @@
+#include "EditorWindow.h"
+
+#include <X11/Xutil.h>
+#include <poll.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "HostError.h"
+#include "WindowPixels.h"
+
+namespace {
+
+constexpr auto kMapTimeout = std::chrono::seconds(5);
+
+volatile std::sig_atomic_t signalled = 0;
+void onSignal(int) { signalled = 1; }
+
+// The editor's toolkit handles the errors of its own connection, or passes
+// them on to us. A DAW keeps running through a plug-in's X error, and so do
+// we, saying what it was; errors of our own connection (a window that cannot
+// be read) are answered by the calls that made them.
+Display* ownDisplay = nullptr;
+int onXError(Display* display, XErrorEvent* error) {
+    if (display == ownDisplay) return 0;
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "corvane-host: X error from the plug-in (ignored): %s, request %d\n", text,
+                 error->request_code);
+    return 0;
+}
+
+}  // namespace
+
+EditorWindow::EditorWindow(const std::string& title, int width, int height) : width_(width), height_(height) {
+    XInitThreads();  // plug-ins may talk to the server from threads of their own
+    const std::string name = XDisplayName(nullptr);
+    if (name.empty()) throw HostError("no X display to show the editor on ($DISPLAY is not set)");
+    display_ = XOpenDisplay(nullptr);
+    if (!display_) throw HostError("cannot open the X display '" + name + "'");
+    ownDisplay = display_;
+    XSetErrorHandler(onXError);
+
+    const int screen = DefaultScreen(display_);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = BlackPixel(display_, screen);
+    attributes.event_mask = StructureNotifyMask;
+    window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
+                            static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput, CopyFromParent,
+                            CWBackPixel | CWEventMask, &attributes);
+    XStoreName(display_, window_, title.c_str());
+    XClassHint classHint{const_cast<char*>("corvane-host"), const_cast<char*>("corvane-host")};
+    XSetClassHint(display_, window_, &classHint);
+    deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display_, window_, &deleteWindow_, 1);
+    fixSize();
+    XMapRaised(display_, window_);
+    waitForMap();
+
+    // Ctrl+C closes the editor as the window's close button does.
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    signalled = 0;
+    sigaction(SIGINT, &action, &previousInt_);
+    sigaction(SIGTERM, &action, &previousTerm_);
+}
+
+EditorWindow::~EditorWindow() {
+    sigaction(SIGINT, &previousInt_, nullptr);
+    sigaction(SIGTERM, &previousTerm_, nullptr);
+    XDestroyWindow(display_, window_);
+    XCloseDisplay(display_);
+    ownDisplay = nullptr;
+}
+
+// Editors have one size; the window manager is told so.
+void EditorWindow::fixSize() {
+    XSizeHints* hints = XAllocSizeHints();
+    hints->flags = PMinSize | PMaxSize;
+    hints->min_width = hints->max_width = width_;
+    hints->min_height = hints->max_height = height_;
+    XSetWMNormalHints(display_, window_, hints);
+    XFree(hints);
+}
+
+void EditorWindow::waitForMap() {
+    const auto deadline = std::chrono::steady_clock::now() + kMapTimeout;
+    XEvent event;
+    while (!XCheckTypedWindowEvent(display_, window_, MapNotify, &event)) {
+        if (std::chrono::steady_clock::now() > deadline) throw HostError("the editor's window was not shown");
+        wait(20);
+    }
+}
+
+void EditorWindow::resize(int width, int height) {
+    if (width == width_ && height == height_) return;
+    width_ = width;
+    height_ = height;
+    fixSize();
+    XResizeWindow(display_, window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(display_);
+}
+
+bool EditorWindow::handleEvents() {
+    while (XPending(display_)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.type == ClientMessage && event.xclient.window == window_ &&
+            static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_)
+            closeRequested_ = true;
+        if (event.type == DestroyNotify && event.xdestroywindow.window == window_) closeRequested_ = true;
+    }
+    return !closeRequested_ && !signalled;
+}
+
+void EditorWindow::wait(int milliseconds) {
+    XFlush(display_);
+    if (XPending(display_) || signalled) return;
+    pollfd p{ConnectionNumber(display_), POLLIN, 0};
+    poll(&p, 1, milliseconds);  // a signal ends it early
+}
+
+std::vector<std::uint32_t> EditorWindow::pixels() {
+    auto pixels = readWindowPixels(display_, window_, width_, height_);
+    if (pixels.empty())
+        throw HostError("cannot read the editor's window from the X server (is it partly off the screen?)");
+    return pixels;
+}
