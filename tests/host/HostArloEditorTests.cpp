@@ -1,0 +1,112 @@
+// The plug-in's own editor in corvane-host, as a user without a DAW tries it:
+// a drag on the Decay knob and a click on the bypass button, delivered by the
+// X server, become parameter changes the host sees as automation; and the
+// screenshot command's picture is exactly the editor's own off-screen render.
+#include <gtest/gtest.h>
+
+// The plug-in's headers before Xlib's, whose macros (Status, None) clash.
+#include "tests/editor/EditorSupport.h"
+
+#include <X11/Xlib.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "HostTestSupport.h"
+#include "X11Observer.h"
+#include "XvfbServer.h"
+
+namespace {
+
+const std::string kTitle = "corvane-host: Arlo Corvane";
+
+class ArloEditorInHost : public XvfbSuite {
+protected:
+    void SetUp() override {
+        XvfbSuite::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        observer = std::make_unique<Observer>();
+        ASSERT_TRUE(observer->get());
+    }
+    static bool has(const std::vector<std::string>& all, const std::string& line) {
+        return std::find(all.begin(), all.end(), line) != all.end();
+    }
+    void xdotool(const std::initializer_list<std::string>& args) { ASSERT_EQ(runProgram("xdotool", args), 0); }
+
+    TempDir dir;
+    std::unique_ptr<Observer> observer;
+};
+
+TEST_F(ArloEditorInHost, ServerGesturesBecomeAutomation) {
+    HostProcess host({"edit", ARLO_PLUGIN, "--log", "--set", "decay=0.5", "--set", "bypass=0"});
+    Window window = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        window = observer->find(kTitle);
+        return window && observer->childCount(window) == 1;
+    })) << "no window with the editor appeared";
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(observer->get(), window, &attributes));
+    EXPECT_EQ(attributes.width, 320);
+    EXPECT_EQ(attributes.height, 257);
+
+    const std::string id = std::to_string(window);
+    // 20 pixels down the Decay knob: -0.1 in linear mode.
+    xdotool({"mousemove", "--window", id, "72", "93", "mousedown", "1", "mousemove", "--window", id, "72", "103",
+             "mousemove", "--window", id, "72", "113", "mouseup", "1"});
+    ASSERT_TRUE(waitUntil([&] { return host.out().find("endEdit 2\n") != std::string::npos; })) << host.out();
+    xdotool({"mousemove", "--window", id, "160", "175", "click", "1"});
+    ASSERT_TRUE(waitUntil([&] { return host.out().find("endEdit 7\n") != std::string::npos; })) << host.out();
+
+    observer->close(window);
+    const RunResult r = host.wait(20);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> log = lines(r.out);
+    EXPECT_TRUE(has(log, "beginEdit 2")) << r.out;
+    EXPECT_TRUE(has(log, "automate 2 0.4")) << r.out;
+    EXPECT_TRUE(has(log, "automate 7 1")) << r.out;
+    // What getParameter says once the window is closed.
+    EXPECT_TRUE(has(log, "value 2 0.4")) << r.out;
+    EXPECT_TRUE(has(log, "value 7 1")) << r.out;
+}
+
+// The editor drawn off-screen in this process, with the same values.
+std::vector<std::uint32_t> offscreenRender(float decay, float bypass) {
+    setPlatformWindowMaker(editortest::makeOffscreenWindow);
+    FakeHost fakeHost;
+    Corvane effect(&FakeHost::callback);
+    effect.setParameter(kDecay, decay);
+    effect.setParameter(kBypass, bypass);
+    std::vector<std::uint32_t> pixels;
+    if (effect.getEditor()->open(editortest::kHostWindow)) {
+        effect.getEditor()->idle();
+        cairo_surface_t* image = static_cast<ADEditor*>(effect.getEditor())->getFrame()->getImage();
+        cairo_surface_flush(image);
+        const unsigned char* data = cairo_image_surface_get_data(image);
+        const int stride = cairo_image_surface_get_stride(image);
+        for (int y = 0; y < cairo_image_surface_get_height(image); ++y)
+            for (int x = 0; x < cairo_image_surface_get_width(image); ++x)
+                pixels.push_back(reinterpret_cast<const std::uint32_t*>(data + y * stride)[x] & 0xffffff);
+        effect.getEditor()->close();
+    }
+    setPlatformWindowMaker(nullptr);
+    return pixels;
+}
+
+TEST_F(ArloEditorInHost, ScreenshotIsTheEditorsOwnPicture) {
+    const std::string png = dir.path("arlo.png");
+    const RunResult r = runHost({"screenshot", ARLO_PLUGIN, png, "--set", "decay=0.287", "--set", "bypass=1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "wrote " + png + ": 320 x 257 pixels\n");
+    const Picture picture = readPng(png);
+    ASSERT_EQ(picture.width, 320);
+    ASSERT_EQ(picture.height, 257);
+
+    const std::vector<std::uint32_t> expected = offscreenRender(0.287f, 1.0f);
+    ASSERT_EQ(expected.size(), picture.pixels.size());
+    int wrong = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) wrong += (picture.pixels[i] & 0xffffff) != expected[i];
+    EXPECT_EQ(wrong, 0);
+}
+
+}  // namespace
