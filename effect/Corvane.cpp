@@ -29,6 +29,7 @@ Corvane::Corvane(audioMasterCallback audioMaster) : CPresetSystemEffect(audioMas
     // The editor object joins here, before the programs are installed, once
     // the plug-in has a window; until then the effect runs without one.
     installFactoryPrograms();
+    // The user's stored default bank, then default preset, replace them.
     loadUserDefaults();
     selectProgram(0);
     suspend();
