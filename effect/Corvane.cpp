@@ -31,6 +31,7 @@ Corvane::Corvane(audioMasterCallback audioMaster) : CPresetSystemEffect(audioMas
     // effect); its window only between the host's open and close requests.
     new ADEditor(this);
     installFactoryPrograms();
+    // The user's stored default bank, then default preset, replace them.
     loadUserDefaults();
     selectProgram(0);
     suspend();

@@ -3,11 +3,13 @@
 #include <cstring>
 
 #include "plugin/Trace.h"
+#include "presets/PresetLibrary.h"
 
 CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, 1, ProgramRecord::kNumParams),
       programs(std::make_unique<ProgramRecord[]>(kNumPrograms)),
-      chunkBuffer(std::make_unique<std::uint8_t[]>(statechunk::kSize)) {
+      chunkBuffer(std::make_unique<std::uint8_t[]>(statechunk::kSize)),
+      library(std::make_unique<PresetLibrary>(*this)) {
     programsAreChunks(true);
 }
 
@@ -58,9 +60,7 @@ void CPresetSystemEffect::renameCurrentProgram(const char* name) {
     updateDisplay();
 }
 
-void CPresetSystemEffect::loadUserDefaults() {
-    if (PresetEditorHooks* hooks = presetEditor()) hooks->loadStoredSettings();
-}
+void CPresetSystemEffect::loadUserDefaults() { library->loadStoredSettings(); }
 
 VstInt32 CPresetSystemEffect::getChunk(void** data, bool isPreset) {
     trace("CPresetSystemEffect::getChunk", data, isPreset);

@@ -11,14 +11,18 @@
 #include "presets/ProgramRecord.h"
 #include "presets/StateChunk.h"
 
-// What the preset system asks of the editor, once the editor exists.
+class PresetLibrary;
+
+// What the preset system asks of the editor, once the editor exists. Both
+// may come while its window is closed; the next open shows the programs.
 class PresetEditorHooks {
 public:
     virtual ~PresetEditorHooks() = default;
-    // The host renamed the current program (at most 24 characters).
+    // The current program was renamed (at most 24 characters, terminated):
+    // by the host, by a loaded preset, or by the editor's own name field.
     virtual void showProgramName(const char* name) = 0;
-    // Load the user's default bank and preset and the remembered files.
-    virtual void loadStoredSettings() = 0;
+    // All six programs were replaced and the first one is current.
+    virtual void showBank() = 0;
 };
 
 class CPresetSystemEffect : public AudioEffectX {
@@ -44,6 +48,9 @@ public:
     virtual void selectProgram(VstInt32 index);
     virtual void renameCurrentProgram(const char* name);
     virtual VstInt32 getUniqueID() { return cEffect.uniqueID; }
+    // Takes over the user's stored default bank and preset and the file
+    // locations; the effect's constructor calls it once, before it selects
+    // its first program.
     virtual void loadUserDefaults();
     virtual void installFactoryPrograms() {}
 
@@ -51,11 +58,16 @@ public:
     ProgramRecord* getPrograms() { return programs.get(); }
     bool isApplyingProgram() const { return applyingProgram.load(std::memory_order_relaxed); }
 
-protected:
+    // Preset and bank records, files and the settings store, for the editor's
+    // preset commands.
+    PresetLibrary& presetLibrary() { return *library; }
+    // The editor, when there is one and it takes preset news.
     PresetEditorHooks* presetEditor() const;
 
+protected:
     std::unique_ptr<ProgramRecord[]> programs;
     std::atomic<std::int32_t> currentProgram{0};
     std::unique_ptr<std::uint8_t[]> chunkBuffer;
     std::atomic<bool> applyingProgram{false};
+    std::unique_ptr<PresetLibrary> library;
 };

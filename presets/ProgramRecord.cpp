@@ -13,3 +13,11 @@ void ProgramRecord::copyFrom(const ProgramRecord& other) {
     std::memcpy(name, other.name, kNameLength);
     for (int k = 0; k < kNumParams; ++k) setParam(k, other.param(k));
 }
+
+void ProgramRecord::writeTo(std::uint8_t* out) const {
+    std::memcpy(out, name, kNameLength);
+    for (int k = 0; k < kNumParams; ++k) {
+        const float value = param(k);
+        std::memcpy(out + kNameLength + 4 * k, &value, sizeof(value));
+    }
+}

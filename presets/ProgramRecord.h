@@ -28,6 +28,8 @@ struct ProgramRecord {
     void setName(const char* text);
     // Copies the program value by value, single values atomically.
     void copyFrom(const ProgramRecord& other);
+    // Writes the 56 bytes, values in the machine's byte order.
+    void writeTo(std::uint8_t* out) const;
 };
 
 static_assert(sizeof(ProgramRecord) == 56, "a program record is 56 bytes without gaps");

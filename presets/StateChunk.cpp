@@ -3,30 +3,16 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
-#include <utility>
+
+#include "presets/ByteOrder.h"
 
 namespace statechunk {
 namespace {
 
-std::int32_t readWord(const std::uint8_t* at) {
-    std::int32_t word;
-    std::memcpy(&word, at, sizeof(word));
-    return word;
-}
-
-void writeWord(std::uint8_t* at, std::int32_t word) {
-    std::memcpy(at, &word, sizeof(word));
-}
-
-void reverseWord(std::uint8_t* at) {
-    std::swap(at[0], at[3]);
-    std::swap(at[1], at[2]);
-}
-
-std::int32_t byteReversed(std::int32_t word) {
-    auto u = static_cast<std::uint32_t>(word);
-    return static_cast<std::int32_t>((u >> 24) | ((u >> 8) & 0xFF00u) | ((u << 8) & 0xFF0000u) | (u << 24));
-}
+using byteorder::byteReversed;
+using byteorder::readWord;
+using byteorder::reverseWord;
+using byteorder::writeWord;
 
 template <typename Byte>
 Byte* programAt(Byte* chunk, int index) {
@@ -43,14 +29,7 @@ void write(std::uint8_t* chunk, std::int32_t uniqueId, std::int32_t current, con
     writeWord(chunk + kUniqueIdOffset, uniqueId);
     writeWord(chunk + kCountOffset, kProgramCount);
     writeWord(chunk + kCurrentOffset, current);
-    for (int p = 0; p < kProgramCount; ++p) {
-        std::uint8_t* record = programAt(chunk, p);
-        std::memcpy(record, programs[p].name, ProgramRecord::kNameLength);
-        for (int k = 0; k < ProgramRecord::kNumParams; ++k) {
-            const float value = programs[p].param(k);
-            std::memcpy(record + kParamsOffset + 4 * k, &value, sizeof(value));
-        }
-    }
+    for (int p = 0; p < kProgramCount; ++p) programs[p].writeTo(programAt(chunk, p));
 }
 
 Status decode(std::uint8_t* chunk, std::int32_t uniqueId) {

@@ -34,7 +34,9 @@ void CNewFileSelector::setDefaultExtension(const CFileExtension& extension) { de
 void CNewFileSelector::addFileExtension(const CFileExtension& extension) { extensions_.push_back(extension); }
 void CNewFileSelector::setAllowMultiFileSelection(bool allow) { allowMultiple_ = allow; }
 
-bool CNewFileSelector::runModal() {
+CNewFileSelector::~CNewFileSelector() { dialog_.cancel(); }
+
+FileDialogRequest CNewFileSelector::request() const {
     FileDialogRequest request;
     request.kind = kindOf(style_);
     request.title = title_;
@@ -54,13 +56,27 @@ bool CNewFileSelector::runModal() {
         request.saveExtension = defaultExtension_->getExtension();
     }
     for (const CFileExtension& extension : extensions_) offer(extension);
-
-    selected_ = DesktopFileDialog().run(request);
-    return !selected_.empty();
+    return request;
 }
 
-uint32_t CNewFileSelector::getNumSelectedFiles() const { return static_cast<uint32_t>(selected_.size()); }
+bool CNewFileSelector::start() { return dialog_.start(request()); }
+bool CNewFileSelector::isRunning() { return dialog_.isRunning(); }
+void CNewFileSelector::cancel() { dialog_.cancel(); }
+
+bool CNewFileSelector::runModal() {
+    if (!dialog_.start(request())) return false;
+    dialog_.wait();
+    return !dialog_.chosen().empty();
+}
+
+uint32_t CNewFileSelector::getNumSelectedFiles() const {
+    return static_cast<uint32_t>(dialog_.chosen().size());
+}
 
 const char* CNewFileSelector::getSelectedFile(uint32_t index) const {
-    return index < selected_.size() ? selected_[index].c_str() : nullptr;
+    return index < dialog_.chosen().size() ? dialog_.chosen()[index].c_str() : nullptr;
+}
+
+bool CNewFileSelector::showNotice(CFrame* parent, const char* title, const char* text) {
+    return DesktopFileDialog().showNotice(orEmpty(title), orEmpty(text), platformWindowOf(parent));
 }

@@ -9,6 +9,7 @@
 
 #include "toolkit/CBaseObject.h"
 #include "toolkit/CFileExtension.h"
+#include "toolkit/platform/DesktopFileDialog.h"
 
 class CFrame;
 
@@ -28,15 +29,31 @@ public:
     void addFileExtension(const CFileExtension& extension);
     void setAllowMultiFileSelection(bool allow);
 
-    // Blocks until the dialog closes; true when the user chose something.
+    // Opens the dialog and returns at once, so that the host's window keeps
+    // running. False when this selector's dialog is open already or no
+    // dialog program could be started.
+    bool start();
+    // Never waits: true while the dialog is open. Once it has closed, the
+    // choice is there to read. Called from the editor's idle.
+    bool isRunning();
+    // Closes an open dialog with nothing chosen (forgetting the selector
+    // does so too).
+    void cancel();
+    // Opens the dialog and waits until it closes; true when the user chose
+    // something. Not for a host's user-interface thread.
     bool runModal();
     uint32_t getNumSelectedFiles() const;
     // Null when index is out of range.
     const char* getSelectedFile(uint32_t index) const;
 
+    // A short error message from the desktop, over the frame's window;
+    // returns at once. False when it could not be shown.
+    static bool showNotice(CFrame* parent, const char* title, const char* text);
+
 private:
     CNewFileSelector(unsigned long parentWindow, Style style);
-    ~CNewFileSelector() override = default;
+    ~CNewFileSelector() override;
+    FileDialogRequest request() const;
 
     Style style_;
     unsigned long parentWindow_;
@@ -46,5 +63,5 @@ private:
     std::optional<CFileExtension> defaultExtension_;
     std::vector<CFileExtension> extensions_;
     bool allowMultiple_ = false;
-    std::vector<std::string> selected_;
+    DesktopFileDialog dialog_;
 };

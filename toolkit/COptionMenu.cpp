@@ -7,6 +7,7 @@
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/COptionMenuPopup.h"
+#include "toolkit/Utf8Text.h"
 
 COptionMenu::COptionMenu(const CRect& size, CControlListener* listener, long tag, CBitmap* background,
                          CBitmap* bgWhenClick, long style)
@@ -21,16 +22,17 @@ COptionMenu::~COptionMenu() {
     if (bgWhenClick_) bgWhenClick_->forget();
 }
 
-void COptionMenu::addEntry(const char* title) {
-    std::size_t length = title ? strnlen(title, kMaxEntryLength + 1) : 0;
-    if (length > kMaxEntryLength) {
-        // Cut before a UTF-8 character that would not fit whole.
-        length = kMaxEntryLength;
-        while (length > 0 && (static_cast<unsigned char>(title[length]) & 0xC0) == 0x80) --length;
-    }
-    entries_.emplace_back(title ? title : "", length);
+void COptionMenu::addEntry(const char* title, std::size_t maxBytes) {
+    entries_.push_back(utf8text::boundedCopy(title, maxBytes, kMaxEntryLength));
     setMax(static_cast<float>(entries_.size() - 1));
     invalid();
+}
+
+bool COptionMenu::setEntry(long index, const char* title, std::size_t maxBytes) {
+    if (index < 0 || index >= getNbEntries()) return false;
+    entries_[index] = utf8text::boundedCopy(title, maxBytes, kMaxEntryLength);
+    invalid();
+    return true;
 }
 
 bool COptionMenu::removeAllEntry() {

@@ -29,8 +29,11 @@ public:
     COptionMenu(const CRect& size, CControlListener* listener, long tag, CBitmap* background = nullptr,
                 CBitmap* bgWhenClick = nullptr, long style = 0);
 
-    // Copies the title (null counts as empty).
-    void addEntry(const char* title);
+    // Copy the title (null counts as empty), reading no more than maxBytes
+    // bytes of it: a name in a fixed-size field needs no terminator.
+    void addEntry(const char* title, std::size_t maxBytes = kMaxEntryLength + 1);
+    // Retitles an entry; false (and no change) for an index that is not one.
+    bool setEntry(long index, const char* title, std::size_t maxBytes = kMaxEntryLength + 1);
     bool removeAllEntry();
     long getNbEntries() const { return static_cast<long>(entries_.size()); }
     // The title, or null when there is no such entry.

@@ -4,16 +4,12 @@
 #include <cstring>
 
 #include "toolkit/CFrame.h"
+#include "toolkit/Utf8Text.h"
 
 namespace {
 
-// The text is UTF-8: cuts and erasures never split a character.
-bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-std::size_t characterStartAtOrBefore(const std::string& text, std::size_t at) {
-    while (at > 0 && at < text.size() && isContinuationByte(text[at])) --at;
-    return at;
-}
+using utf8text::characterStartAtOrBefore;
+using utf8text::isContinuationByte;
 
 constexpr CCoord kTextInset = 2;  // between the border and the text
 
@@ -25,8 +21,8 @@ CTextEdit::CTextEdit(const CRect& size, CControlListener* listener, long tag, co
     setText(text);
 }
 
-void CTextEdit::setText(const char* text) {
-    text_ = text ? std::string(text, strnlen(text, maxLength_ + 1)) : std::string();
+void CTextEdit::setText(const char* text, std::size_t maxBytes) {
+    text_ = utf8text::boundedCopy(text, maxBytes, maxLength_);
     truncate();
 }
 

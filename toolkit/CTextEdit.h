@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "toolkit/CColor.h"
@@ -27,8 +28,10 @@ public:
     CTextEdit(const CRect& size, CControlListener* listener, long tag, const char* text = nullptr,
               CBitmap* background = nullptr, long style = 0);
 
-    // Cut to the maximum length (null counts as empty). Ends no editing.
-    void setText(const char* text);
+    // Cut to the maximum length (null counts as empty); no more than
+    // maxBytes bytes of `text` are read, so a name in a fixed-size field
+    // needs no terminator. Ends no editing.
+    void setText(const char* text, std::size_t maxBytes = SIZE_MAX);
     // Copies the text and its terminator: `out` holds getMaxLength() + 1 bytes.
     void getText(char* out) const;
     const char* getText() const { return text_.c_str(); }

@@ -1,27 +1,15 @@
 #include "toolkit/platform/DesktopFileDialog.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 using Kind = FileDialogRequest::Kind;
-
-// Enough for thousands of paths; anything past it is read and dropped so
-// that a chatty program can still finish writing and exit.
-constexpr size_t kMaxAnswerBytes = 1 << 20;
 
 std::string_view baseName(std::string_view path) {
     const size_t slash = path.rfind('/');
@@ -114,85 +102,16 @@ std::vector<std::string> kdialogArguments(const FileDialogRequest& request) {
     return args;
 }
 
-struct ChildResult {
-    bool started = false;
-    bool succeeded = false;  // exited with code 0
-    std::string output;
-};
-
-// Runs the program without a shell, its standard output into a pipe, and
-// waits for it. The child gets no descriptor of ours but that pipe, its
-// standard input reads nothing, and it starts with default signal handling
-// whatever the host has blocked or ignored.
-ChildResult runCapturingOutput(const std::string& path, const std::vector<std::string>& args) {
-    ChildResult result;
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return result;
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    // The pipe first: if the host runs with its standard input closed, the
-    // pipe may be descriptor 0 and must be moved before /dev/null takes it.
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-#if defined(__GLIBC__) && __GLIBC_PREREQ(2, 34)
-    // Hosts open files without O_CLOEXEC too.
-    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-#endif
-
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t signals;
-    sigemptyset(&signals);
-    posix_spawnattr_setsigmask(&attributes, &signals);
-    sigfillset(&signals);
-    posix_spawnattr_setsigdefault(&attributes, &signals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(path.c_str()));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-
-    pid_t child = 0;
-    const int spawnError = posix_spawn(&child, path.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (spawnError != 0) {
-        close(pipeEnds[0]);
-        return result;
-    }
-    result.started = true;
-
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        const size_t room = kMaxAnswerBytes - result.output.size();
-        result.output.append(buffer, std::min(static_cast<size_t>(got), room));
-    }
-    close(pipeEnds[0]);
-
-    int status = 0;
-    pid_t waited;
-    do {
-        waited = waitpid(child, &status, 0);
-    } while (waited < 0 && errno == EINTR);
-    result.succeeded = waited == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return result;
-}
-
 bool hasExtension(std::string_view path) {
     const size_t dot = baseName(path).rfind('.');
     return dot != std::string_view::npos && dot > 0;
 }
 
-std::vector<std::string> chosenPaths(std::string answer, const FileDialogRequest& request) {
+// The paths of the answer, one per line when several may be chosen.
+std::vector<std::string> answerPaths(std::string answer, bool multiple) {
     if (!answer.empty() && answer.back() == '\n') answer.pop_back();
     std::vector<std::string> paths;
-    if (request.multiple) {
+    if (multiple) {
         size_t start = 0;
         while (start < answer.size()) {
             size_t end = answer.find('\n', start);
@@ -203,28 +122,122 @@ std::vector<std::string> chosenPaths(std::string answer, const FileDialogRequest
     } else if (!answer.empty()) {
         paths.push_back(std::move(answer));
     }
-    if (request.kind == Kind::save && !request.saveExtension.empty()) {
-        for (std::string& path : paths)
-            if (!hasExtension(path)) path += "." + request.saveExtension;
-    }
     return paths;
+}
+
+bool isKdialog(const std::string& program) { return baseName(program) == "kdialog"; }
+
+// A yes/no question or an error message, in the program's own terms.
+std::vector<std::string> messageArguments(const std::string& program, const char* zenityMode, const char* kdialogMode,
+                                          const std::string& title, const std::string& text, unsigned long parentWindow) {
+    std::vector<std::string> args;
+    if (isKdialog(program)) {
+        args = {kdialogMode, text};
+        if (!title.empty()) args.insert(args.end(), {"--title", title});
+        if (parentWindow != 0) args.insert(args.end(), {"--attach", std::to_string(parentWindow)});
+    } else {
+        args = {zenityMode};
+        if (!title.empty()) args.push_back("--title=" + title);
+        // Paths may hold "&" or "<": plain text, not markup.
+        args.insert(args.end(), {"--text=" + text, "--no-markup"});
+        if (parentWindow != 0) args.push_back("--attach=" + std::to_string(parentWindow));
+    }
+    return args;
 }
 
 }  // namespace
 
 DesktopFileDialog::DesktopFileDialog(std::vector<std::string> programs) : programs_(std::move(programs)) {}
 
-std::vector<std::string> DesktopFileDialog::run(const FileDialogRequest& request) const {
+bool DesktopFileDialog::start(const FileDialogRequest& request) {
+    if (stage_ != Stage::idle) return false;
+    chosen_.clear();
     for (const std::string& program : programs_) {
         const std::string path = locate(program);
         if (path.empty()) continue;
-        const bool isKdialog = baseName(path) == "kdialog";
-        ChildResult child = runCapturingOutput(path, isKdialog ? kdialogArguments(request) : zenityArguments(request));
-        if (!child.started) continue;
-        // A dialog that ran has answered, even by failing: asking the next
-        // program would show the user a second dialog.
-        if (!child.succeeded) return {};
-        return chosenPaths(std::move(child.output), request);
+        if (!process_.start(path, isKdialog(path) ? kdialogArguments(request) : zenityArguments(request))) continue;
+        // A dialog that ran has answered, even by failing: the next program
+        // is not asked, or the user would see a second dialog.
+        program_ = path;
+        request_ = request;
+        stage_ = Stage::choosing;
+        return true;
     }
-    return {};
+    return false;
+}
+
+bool DesktopFileDialog::isRunning() {
+    if (stage_ == Stage::idle) return false;
+    if (process_.poll()) return true;
+    advance();
+    return stage_ != Stage::idle;
+}
+
+void DesktopFileDialog::wait() {
+    while (stage_ != Stage::idle) {
+        process_.wait();
+        advance();
+    }
+}
+
+void DesktopFileDialog::cancel() {
+    process_.stop();
+    settle({});
+}
+
+std::vector<std::string> DesktopFileDialog::run(const FileDialogRequest& request) {
+    if (!start(request)) return {};
+    wait();
+    return chosen_;
+}
+
+void DesktopFileDialog::advance() {
+    if (stage_ == Stage::confirming) {
+        settle(process_.succeeded() ? std::move(pending_) : std::vector<std::string>{});
+        return;
+    }
+    if (!process_.succeeded()) {
+        settle({});
+        return;
+    }
+    std::vector<std::string> paths = answerPaths(process_.output(), request_.multiple);
+    bool extended = false;
+    if (request_.kind == Kind::save && !request_.saveExtension.empty()) {
+        for (std::string& path : paths) {
+            if (hasExtension(path)) continue;
+            path += "." + request_.saveExtension;
+            extended = true;
+        }
+    }
+    // The dialog asked about the name as typed; the name written differs.
+    struct stat existing;
+    if (extended && paths.size() == 1 && lstat(paths[0].c_str(), &existing) == 0) {
+        const std::string question = "A file named \"" + std::string(baseName(paths[0])) +
+                                     "\" already exists. Do you want to replace it?";
+        if (process_.start(program_, messageArguments(program_, "--question", "--warningyesno", request_.title, question,
+                                                      request_.parentWindow))) {
+            pending_ = std::move(paths);
+            stage_ = Stage::confirming;
+            return;
+        }
+        paths.clear();  // never replaced unasked
+    }
+    settle(std::move(paths));
+}
+
+void DesktopFileDialog::settle(std::vector<std::string> paths) {
+    chosen_ = std::move(paths);
+    pending_.clear();
+    stage_ = Stage::idle;
+}
+
+bool DesktopFileDialog::showNotice(const std::string& title, const std::string& text,
+                                   unsigned long parentWindow) const {
+    for (const std::string& program : programs_) {
+        const std::string path = locate(program);
+        if (path.empty()) continue;
+        if (DialogProcess::launchDetached(path, messageArguments(path, "--error", "--error", title, text, parentWindow)))
+            return true;
+    }
+    return false;
 }
