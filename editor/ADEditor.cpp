@@ -163,7 +163,7 @@ void ADEditor::close() {
 void ADEditor::idle() {
     if (!frame || inIdleStuff) return;
     applyPendingParameters();
-    AEffGUIEditor::idle();
+    CPresetSystemEditor::idle();
 }
 
 void ADEditor::setParameter(VstInt32 index, float) {

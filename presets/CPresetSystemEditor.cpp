@@ -1,8 +1,47 @@
 #include "presets/CPresetSystemEditor.h"
 
-#include "toolkit/CFrame.h"
+#include <cmath>
+#include <cstring>
 
-CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect) : AEffGUIEditor(effect) {}
+#include "editor/CArKickButton.h"
+#include "editor/CArRockerSwitch.h"
+#include "editor/CSaveLoadButton.h"
+#include "editor/EditorLayout.h"
+#include "effect/SafeConvert.h"
+#include "presets/PresetLibrary.h"
+#include "presets/PresetRecord.h"
+#include "toolkit/CBitmap.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/COptionMenu.h"
+#include "toolkit/CTextEdit.h"
+
+namespace {
+
+constexpr std::size_t kNameLength = ProgramRecord::kNameLength;  // 24, no terminator when full
+constexpr int kNameFontSize = 11;
+constexpr CColor kNameInk{36, 36, 32, 255};
+constexpr CColor kNameBack{189, 207, 218, 255};
+constexpr long kProgramsPerColumn = 16;
+
+CRect rectOf(const layout::Box& box) { return CRect(box.left, box.top, box.right, box.bottom); }
+
+// The name field keeps the nominal field's vertical centre and is as high as
+// its font plus two pixels above and below.
+CRect nameFieldRect() {
+    const layout::Box& nominal = layout::kNameFieldNominal;
+    const double centre = (nominal.top + nominal.bottom - 1) / 2.0 + 0.5;
+    const double half = (kNameFontSize + 4) / 2.0;
+    return CRect(nominal.left, std::floor(centre - half), nominal.right, std::floor(centre + half));
+}
+
+// Frames of the strip's buttons: three stacked vertically.
+int frameHeight(CBitmap* bitmap) { return static_cast<int>(bitmap->getHeight() / 3); }
+
+}  // namespace
+
+CPresetSystemEditor::CPresetSystemEditor(AudioEffect* effect) : AEffGUIEditor(effect) {
+    if (presetEffect()) dialogs_ = std::make_unique<PresetFileDialogs>(presetEffect()->presetLibrary());
+}
 
 CPresetSystemEditor::~CPresetSystemEditor() = default;
 
@@ -11,13 +50,178 @@ CPresetSystemEffect* CPresetSystemEditor::presetEffect() const {
 }
 
 bool CPresetSystemEditor::open(void*) {
-    return frame != nullptr && effect != nullptr;
+    CPresetSystemEffect* fx = presetEffect();
+    if (!frame || !fx) return false;
+    const ProgramRecord* programs = fx->getPrograms();
+    const VstInt32 current = fx->getCurrentProgram();
+    CBitmap* background = frame->getBackground();
+
+    nameField_ = new CTextEdit(nameFieldRect(), this, layout::kNameFieldTag, nullptr, background, 0);
+    nameField_->setBackOffset(CPoint(nameFieldRect().left, nameFieldRect().top));
+    nameField_->setMaxLength(kNameLength);
+    nameField_->setText(programs[current].name, kNameLength);
+    nameField_->setFont(CFontDesc{"Arial", kNameFontSize, kNormalFace});
+    nameField_->setHoriAlign(kCenterText);
+    nameField_->setFontColor(kNameInk);
+    nameField_->setFrameColor(kNameInk);
+    nameField_->setBackColor(kNameBack);
+    frame->addView(nameField_);
+
+    // No text or look of its own (the picture shows its symbol), a tick at
+    // the current program, the list over the control.
+    programMenu_ = new COptionMenu(rectOf(layout::kProgramMenu), this, layout::kProgramMenuTag, background, nullptr,
+                                   kPopupStyle | kCheckStyle | kNoDrawStyle);
+    programMenu_->setBackOffset(CPoint(layout::kProgramMenu.left, layout::kProgramMenu.top));
+    programMenu_->setNbItemsPerColumn(kProgramsPerColumn);
+    for (int p = 0; p < CPresetSystemEffect::kNumPrograms; ++p) programMenu_->addEntry(programs[p].name, kNameLength);
+    programMenu_->setCurrent(current);
+    frame->addView(programMenu_);
+
+    CBitmap* steps = new CBitmap(bitmap::kStepSwitch);
+    stepSwitch_ = new CArRockerSwitch(rectOf(layout::kStepSwitch), this, layout::kStepSwitchTag,
+                                      static_cast<int>(steps->getHeight() / 5), steps, CPoint(0, 0), kHorizontal);
+    frame->addView(stepSwitch_);
+    steps->forget();
+
+    for (const layout::StripButton& spec : layout::kStripButtons) {
+        CBitmap* picture = new CBitmap(spec.bitmap);
+        CControl* button = nullptr;
+        if (spec.kind == layout::StripButtonKind::saveLoad)
+            button = new CSaveLoadButton(rectOf(spec.rect), this, spec.tag, frameHeight(picture), picture, CPoint(0, 0));
+        else
+            button = new CArKickButton(rectOf(spec.rect), this, spec.tag, frameHeight(picture), picture, CPoint(0, 0),
+                                       spec.kind == layout::StripButtonKind::doubleClickKick);
+        frame->addView(button);
+        picture->forget();
+    }
+    return true;
 }
 
-void CPresetSystemEditor::close() {}
+void CPresetSystemEditor::close() {
+    if (dialogs_) dialogs_->close();
+    nameField_ = nullptr;
+    programMenu_ = nullptr;
+    stepSwitch_ = nullptr;
+}
 
-void CPresetSystemEditor::valueChanged(CControl*) {}
+void CPresetSystemEditor::idle() {
+    if (frame && dialogs_ && !inIdleStuff && dialogs_->poll() == PresetFileDialogs::Result::loaded)
+        frame->setDirty();  // another preset or bank: redraw the whole window
+    AEffGUIEditor::idle();
+}
 
-void CPresetSystemEditor::showProgramName(const char*) {}
+void CPresetSystemEditor::selectShown(VstInt32 program, const char* title) {
+    CPresetSystemEffect* fx = presetEffect();
+    if (programMenu_) programMenu_->setCurrent(program);
+    if (nameField_) nameField_->setText(title, kNameLength);
+    fx->selectProgram(program);
+    fx->renameCurrentProgram(title);
+}
 
-void CPresetSystemEditor::loadStoredSettings() {}
+void CPresetSystemEditor::stepProgram(float direction) {
+    CPresetSystemEffect* fx = presetEffect();
+    VstInt32 program = fx->getCurrentProgram();
+    if (direction > 0)
+        program = program + 1 < CPresetSystemEffect::kNumPrograms ? program + 1 : CPresetSystemEffect::kNumPrograms - 1;
+    else if (direction < 0)
+        program = program > 0 ? program - 1 : 0;
+    else
+        return;
+    // The name is copied first: renaming the program to its own name reads it.
+    char name[kNameLength + 1] = {};
+    std::memcpy(name, fx->getPrograms()[program].name, kNameLength);
+    selectShown(program, name);
+}
+
+void CPresetSystemEditor::startFileCommand(PresetFileDialogs::Command command, bool reversed) {
+    // While a dialog is open, further file commands are ignored.
+    if (dialogs_ && frame) dialogs_->open(command, reversed, frame);
+}
+
+void CPresetSystemEditor::valueChanged(CControl* control) {
+    CPresetSystemEffect* fx = presetEffect();
+    if (!fx || !control) return;
+    PresetLibrary& library = fx->presetLibrary();
+    const float value = control->getValue();
+    using Command = PresetFileDialogs::Command;
+    switch (control->getTag()) {
+    case layout::kNameFieldTag:
+        if (auto* field = dynamic_cast<CTextEdit*>(control)) {
+            char name[kNameLength + 1] = {};
+            std::strncpy(name, field->getText(), kNameLength);
+            renameProgram(name);
+        }
+        break;
+    case layout::kStepSwitchTag: stepProgram(value); break;
+    case layout::kProgramMenuTag: {
+        const VstInt32 program = truncToInt32(static_cast<double>(value) + 0.5);
+        if (program < 0 || program >= CPresetSystemEffect::kNumPrograms || !programMenu_) break;
+        char title[kNameLength + 1] = {};
+        if (const char* entry = programMenu_->getEntry(program)) std::strncpy(title, entry, kNameLength);
+        selectShown(program, title);
+        break;
+    }
+    case 1002: startFileCommand(Command::loadBank, value == 0.5f); break;
+    case 1003: startFileCommand(Command::saveBank, false); break;
+    case 1004: startFileCommand(Command::loadPreset, value == 0.5f); break;
+    case 1005: startFileCommand(Command::savePreset, false); break;
+    case 1013:
+        if (value < 0.75f)
+            library.clearDefaultBank();
+        else
+            library.storeDefaultBank();
+        break;
+    case 1014:
+        if (value < 0.75f)
+            library.clearDefaultPreset();
+        else
+            library.storeDefaultPreset();
+        break;
+    case 1015: library.storeMemo(MemoSlot::A); break;
+    case 1016: library.storeMemo(MemoSlot::B); break;
+    case 1017: library.recallMemo(MemoSlot::A); break;
+    case 1018: library.recallMemo(MemoSlot::B); break;
+    default: break;
+    }
+}
+
+void CPresetSystemEditor::showProgramName(const char* name) {
+    if (nameField_) nameField_->setText(name, kNameLength);
+    if (programMenu_ && presetEffect()) programMenu_->setEntry(presetEffect()->getCurrentProgram(), name, kNameLength);
+}
+
+void CPresetSystemEditor::showBank() {
+    CPresetSystemEffect* fx = presetEffect();
+    if (!fx) return;
+    const ProgramRecord* programs = fx->getPrograms();
+    if (programMenu_) {
+        for (int p = 0; p < CPresetSystemEffect::kNumPrograms; ++p) programMenu_->setEntry(p, programs[p].name, kNameLength);
+        programMenu_->setCurrent(fx->getCurrentProgram());
+    }
+    if (nameField_) nameField_->setText(programs[fx->getCurrentProgram()].name, kNameLength);
+}
+
+void CPresetSystemEditor::loadStoredSettings() {
+    if (CPresetSystemEffect* fx = presetEffect()) fx->presetLibrary().loadStoredSettings();
+}
+
+void CPresetSystemEditor::importBank(const std::uint8_t* record, bool reversed) {
+    if (CPresetSystemEffect* fx = presetEffect()) fx->presetLibrary().importBank(record, presetrecord::kBankSize, reversed);
+}
+
+void CPresetSystemEditor::exportBank(std::uint8_t* record) {
+    if (CPresetSystemEffect* fx = presetEffect()) fx->presetLibrary().exportBank(record);
+}
+
+void CPresetSystemEditor::importPreset(const std::uint8_t* record, bool reversed) {
+    if (CPresetSystemEffect* fx = presetEffect())
+        fx->presetLibrary().importPreset(record, presetrecord::kPresetSize, reversed);
+}
+
+void CPresetSystemEditor::exportPreset(std::uint8_t* record) {
+    if (CPresetSystemEffect* fx = presetEffect()) fx->presetLibrary().exportPreset(record);
+}
+
+void CPresetSystemEditor::renameProgram(const char* name) {
+    if (CPresetSystemEffect* fx = presetEffect()) fx->presetLibrary().renameProgram(name);
+}

@@ -61,7 +61,7 @@ TEST_F(ADEditorTest, OpenShowsTheEffectsValues) {
     ASSERT_TRUE(editor()->isOpen());
 
     EXPECT_EQ(frame()->getViewSize(), CRect(0, 0, 320, 257));
-    EXPECT_EQ(frame()->getNbViews(), 17) << "seven knobs, seven displays, button, about control, LED";
+    EXPECT_EQ(frame()->getNbViews(), 30) << "seven knobs and displays, button, about control, LED, thirteen preset controls";
     EXPECT_EQ(AEffGUIEditor::knobMode, kLinearMode);
     EXPECT_FLOAT_EQ(knobValue(kDecay), 0.289f);
     EXPECT_FLOAT_EQ(knobValue(kOutput), 0.48f);
