@@ -2,10 +2,35 @@
 // host's view of it through its record.
 #pragma once
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "effect/Corvane.h"
 #include "tests/support/FakeHost.h"
+
+// Every instance reads the user's settings store when it is created: tests
+// get an empty one of their own, so that what a user stored (a default
+// bank, say) never changes what they see.
+class IsolatedSettings {
+public:
+    IsolatedSettings() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "corvane-settings-XXXXXX").string();
+        if (mkdtemp(pattern.data())) folder_ = pattern;
+        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+    }
+    ~IsolatedSettings() {
+        std::error_code ignored;
+        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+    }
+    IsolatedSettings(const IsolatedSettings&) = delete;
+    IsolatedSettings& operator=(const IsolatedSettings&) = delete;
+
+private:
+    std::string folder_;
+};
+inline IsolatedSettings isolatedSettings;
 
 inline std::unique_ptr<Corvane> makeCorvane(FakeHost& /*activeHost*/) {
     return std::make_unique<Corvane>(&FakeHost::callback);
