@@ -19,12 +19,6 @@ using Strings = std::vector<std::string>;
 
 class PresetFileDialogsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* path = std::getenv("PATH")) savedPath_ = path;
-        setenv("PATH", fakes.dir().c_str(), 1);
-    }
-    void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
-
     // Polls as the editor's idle does until the dialog has closed.
     Result finish() {
         for (;;) {
@@ -50,12 +44,10 @@ protected:
     TestSettings settings;
     TempFolder files;
     FakeDialogPrograms fakes;
+    OnlyFakesOnPath path{fakes};
     FakeHost host;
     std::unique_ptr<Corvane> plugin = makeCorvane(host);
     PresetFileDialogs dialogs{plugin->presetLibrary()};
-
-private:
-    std::string savedPath_;
 };
 
 TEST_F(PresetFileDialogsTest, SavedPresetBringsTheSoundBack) {

@@ -19,38 +19,9 @@
 
 #include "presets/PresetLibrary.h"
 #include "tests/support/Plugin.h"
+#include "tests/support/TempFolder.h"
 
 using Bytes = std::vector<std::uint8_t>;
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "corvane-presets-XXXXXX").string();
-        if (mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    // Names in the folder, sorted.
-    std::vector<std::string> names(const std::string& sub = "") const {
-        std::vector<std::string> found;
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::directory_iterator(path_ + "/" + sub, ignored))
-            found.push_back(entry.path().filename().string());
-        std::sort(found.begin(), found.end());
-        return found;
-    }
-
-private:
-    std::string path_;
-};
 
 inline Bytes bytesOf(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
@@ -82,7 +53,7 @@ public:
     std::string value(const std::string& name) const { return home / ("config/Arlocraft/ArloCorvane/" + name); }
     bool exists() const { return std::filesystem::exists(home / "config"); }
 
-    TempFolder home;
+    TempFolder home{"corvane-presets"};
 
 private:
     std::string saved_;

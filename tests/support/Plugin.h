@@ -3,32 +3,21 @@
 #pragma once
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <string>
 
 #include "effect/Corvane.h"
 #include "tests/support/FakeHost.h"
+#include "tests/support/TempFolder.h"
 
 // Every instance reads the user's settings store when it is created: tests
 // get an empty one of their own, so that what a user stored (a default
 // bank, say) never changes what they see.
 class IsolatedSettings {
 public:
-    IsolatedSettings() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "corvane-settings-XXXXXX").string();
-        if (mkdtemp(pattern.data())) folder_ = pattern;
-        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-    }
-    ~IsolatedSettings() {
-        std::error_code ignored;
-        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-    }
-    IsolatedSettings(const IsolatedSettings&) = delete;
-    IsolatedSettings& operator=(const IsolatedSettings&) = delete;
+    IsolatedSettings() { setenv("XDG_CONFIG_HOME", folder_.path().c_str(), 1); }
 
 private:
-    std::string folder_;
+    TempFolder folder_{"corvane-settings"};
 };
 inline IsolatedSettings isolatedSettings;
 
