@@ -2,6 +2,7 @@
 // damaged and truncated input (in buffers of exactly the input's size, so
 // that AddressSanitizer sees any read past it): what they accept is whole
 // and in range, what they refuse changes nothing.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -89,7 +90,7 @@ bool wholeAndInRange(const ProgramRecord* programs, int count) {
 // buffer of exactly the sample's size.
 void checkReaders(const Bytes& input, bool acceptable, std::uint8_t kind) {
     const std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[input.size() + (input.empty() ? 1 : 0)]);
-    std::memcpy(exact.get(), input.data(), input.size());
+    std::copy(input.begin(), input.end(), exact.get());
     for (bool reversed : {false, true}) {
         ProgramRecord out[6];
         std::memset(out, 0xA5, sizeof(out));
@@ -131,7 +132,7 @@ TEST(RecordFuzz, ReadersSurviveNoise) {
             noise[4] = random() % 2 ? 0x21 : 0x37;
         }
         const std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[noise.size() + 1]);
-        std::memcpy(exact.get(), noise.data(), noise.size());
+        std::copy(noise.begin(), noise.end(), exact.get());
         ProgramRecord out[6];
         if (presetrecord::readPreset(exact.get(), noise.size(), kId, random() % 2, out[0])) {
             ASSERT_TRUE(wholeAndInRange(out, 1)) << n;
