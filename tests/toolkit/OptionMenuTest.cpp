@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "support/Offscreen.h"
@@ -248,6 +250,25 @@ TEST_F(OptionMenuTest, EntriesAreCopiesWithinLimits) {
     EXPECT_TRUE(menu->removeAllEntry());
     EXPECT_EQ(menu->getNbEntries(), 0);
     EXPECT_EQ(menu->getCurrent(), -1);
+}
+
+TEST_F(OptionMenuTest, EntriesAreRenamedAndNamesOfFixedFieldsReadNoFurther) {
+    COptionMenu* menu = addProgramMenu(3);
+    // A program name of 24 characters has no terminator: exactly 24 bytes
+    // on the heap, so that a read past them is seen by AddressSanitizer.
+    const std::unique_ptr<char[]> name(new char[24]);
+    std::memcpy(name.get(), "ABCDEFGHIJKLMNOPQRSTUVWX", 24);
+    menu->addEntry(name.get(), 24);
+    EXPECT_TRUE(menu->setEntry(1, name.get(), 24));
+    EXPECT_EQ(std::string(menu->getEntry(3)), "ABCDEFGHIJKLMNOPQRSTUVWX");
+    EXPECT_EQ(std::string(menu->getEntry(1)), "ABCDEFGHIJKLMNOPQRSTUVWX");
+    EXPECT_TRUE(menu->setEntry(2, "Warm"));
+    EXPECT_STREQ(menu->getEntry(2), "Warm");
+    EXPECT_TRUE(menu->setEntry(0, nullptr));
+    EXPECT_STREQ(menu->getEntry(0), "");
+    EXPECT_FALSE(menu->setEntry(4, "Nowhere"));
+    EXPECT_FALSE(menu->setEntry(-1, "Nowhere"));
+    EXPECT_EQ(menu->getNbEntries(), 4);
 }
 
 TEST_F(OptionMenuTest, ControlShowsTheCurrentTitleUnlessNoDrawStyle) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "support/Offscreen.h"
@@ -177,6 +178,16 @@ TEST_F(TextEditTest, LongTextStaysWithinTheMaximumLength) {
     EXPECT_EQ(edit->getMaxLength(), CTextEdit::kMaxTextLength);
     edit->setText(std::string(1000, 'q').c_str());
     EXPECT_EQ(edit->getString().size(), 255u);
+}
+
+TEST_F(TextEditTest, NameOfAFixedFieldIsReadNoFurther) {
+    edit->setMaxLength(24);
+    const std::unique_ptr<char[]> name(new char[24]);  // no terminator
+    std::memcpy(name.get(), "ABCDEFGHIJKLMNOPQRSTUVWX", 24);
+    edit->setText(name.get(), 24);
+    EXPECT_EQ(edit->getString(), "ABCDEFGHIJKLMNOPQRSTUVWX");
+    edit->setText("Short\0ignored", 24);
+    EXPECT_EQ(edit->getString(), "Short");
 }
 
 TEST_F(TextEditTest, DrawsBackColourBorderTextAndCaret) {

@@ -17,17 +17,8 @@ using Strings = std::vector<std::string>;
 
 class CNewFileSelectorTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* path = std::getenv("PATH")) savedPath_ = path;
-        // Only the fakes: a real zenity on the machine must not answer.
-        setenv("PATH", fakes.dir().c_str(), 1);
-    }
-    void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
-
     FakeDialogPrograms fakes;
-
-private:
-    std::string savedPath_;
+    OnlyFakesOnPath path{fakes};
 };
 
 TEST_F(CNewFileSelectorTest, LoadsAPreset) {

@@ -1,6 +1,9 @@
 #include "toolkit/platform/DesktopFileDialog.h"
 
 #include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -34,8 +37,41 @@ protected:
     Strings run(const std::string& name, const FileDialogRequest& request) {
         return DesktopFileDialog({fakes.path(name)}).run(request);
     }
+    // Shell for a fake that stays open until the test lets it go.
+    std::string untilReleased() const {
+        return "while [ ! -e '" + fakes.path("go") + "' ]; do sleep 0.01; done";
+    }
+    void release() const { std::ofstream(fakes.path("go")).put('\n'); }
+    static void pollUntilClosed(DesktopFileDialog& dialog) {
+        while (dialog.isRunning()) usleep(1000);
+    }
 
     FakeDialogPrograms fakes;
+};
+
+// Alive and not just waiting for its parent to reap it.
+bool isAlive(pid_t pid) {
+    const std::string stat = FakeDialogPrograms::contentsOf("/proc/" + std::to_string(pid) + "/stat");
+    const size_t close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
+}
+
+// A killed process leaves a moment later; one that is still there after
+// ten seconds was not killed.
+bool ends(pid_t pid) {
+    for (int n = 0; n < 10000 && isAlive(pid); ++n) usleep(1000);
+    return !isAlive(pid);
+}
+
+// A host that ignores SIGCHLD: its children are reaped by the system, so
+// waitpid can tell nothing about them.
+class IgnoredChildSignals {
+public:
+    IgnoredChildSignals() { old_ = std::signal(SIGCHLD, SIG_IGN); }
+    ~IgnoredChildSignals() { std::signal(SIGCHLD, old_); }
+
+private:
+    void (*old_)(int);
 };
 
 TEST_F(DesktopFileDialogTest, ZenityOpenAndSaveArguments) {
@@ -196,6 +232,115 @@ TEST_F(DesktopFileDialogTest, ChildIsReapedAndGetsOnlyThePipe) {
     errno = 0;
     EXPECT_EQ(waitpid(child, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD) << "the dialog's process was not reaped";
+}
+
+TEST_F(DesktopFileDialogTest, DialogRunsBesideTheCallerAndTakesOneRequestAtATime) {
+    fakes.install("zenity", "/p/Later.arp\n", 0, untilReleased());
+    DesktopFileDialog dialog({fakes.path("zenity")});
+    ASSERT_TRUE(dialog.start(presetRequest(Kind::open)));
+    EXPECT_TRUE(dialog.isRunning());
+    EXPECT_FALSE(dialog.start(presetRequest(Kind::save))) << "a second dialog while one is open";
+    EXPECT_TRUE(dialog.isRunning());
+    EXPECT_TRUE(dialog.chosen().empty());
+    release();
+    pollUntilClosed(dialog);
+    EXPECT_EQ(dialog.chosen(), Strings{"/p/Later.arp"});
+    EXPECT_EQ(fakes.argumentsOf("zenity").at(1), "--title=Load preset");
+
+    // Closed, it takes the next request.
+    fakes.install("zenity", "/p/Next.arp\n");
+    ASSERT_TRUE(dialog.start(presetRequest(Kind::open)));
+    dialog.wait();
+    EXPECT_EQ(dialog.chosen(), Strings{"/p/Next.arp"});
+}
+
+TEST_F(DesktopFileDialogTest, CancelEndsAndReapsTheDialog) {
+    fakes.install("zenity", "/p/Never.arp\n", 0, untilReleased());
+    {
+        DesktopFileDialog dialog({fakes.path("zenity")});
+        ASSERT_TRUE(dialog.start(presetRequest(Kind::open)));
+        while (fakes.pidOf("zenity") == 0) usleep(1000);
+        const pid_t program = fakes.pidOf("zenity");
+        EXPECT_TRUE(isAlive(program));
+        dialog.cancel();
+        EXPECT_FALSE(dialog.isRunning());
+        EXPECT_TRUE(dialog.chosen().empty());
+        EXPECT_TRUE(ends(program)) << "the dialog stayed open";
+
+        // Destroying a dialog that is open ends it too.
+        std::remove((fakes.path("zenity") + ".pid").c_str());
+        ASSERT_TRUE(dialog.start(presetRequest(Kind::open)));
+        while (fakes.pidOf("zenity") == 0) usleep(1000);
+    }
+    EXPECT_TRUE(ends(fakes.pidOf("zenity")));
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child was left to reap";
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(DesktopFileDialogTest, AHostIgnoringChildSignalsStillGetsTheChoice) {
+    IgnoredChildSignals host;
+    fakes.install("zenity", "/p/Chosen.arp\n");
+    EXPECT_EQ(run("zenity", presetRequest(Kind::open)), Strings{"/p/Chosen.arp"});
+    fakes.install("zenity", "/p/Cancelled.arp\n", 1);
+    EXPECT_TRUE(run("zenity", presetRequest(Kind::open)).empty());
+
+    // The answer to the question whether to replace is an exit code only.
+    const std::string folder = fakes.dir();
+    std::ofstream(folder + "/Warm.arp") << "old";
+    FileDialogRequest request = presetRequest(Kind::save);
+    fakes.install("zenity", folder + "/Warm\n");
+    EXPECT_EQ(run("zenity", request), Strings{folder + "/Warm.arp"});
+    fakes.install("zenity", folder + "/Warm\n", 0, "[ \"$1\" = --question ] && exit 1");
+    EXPECT_TRUE(run("zenity", request).empty());
+}
+
+TEST_F(DesktopFileDialogTest, ReplacingIsAskedAboutTheNameWritten) {
+    const std::string folder = fakes.dir();
+    std::ofstream(folder + "/Warm.arp") << "old";
+    FileDialogRequest request = presetRequest(Kind::save);
+    const Strings question = {"--question", "--title=Save preset",
+                              "--text=A file named \"Warm.arp\" already exists. Do you want to replace it?",
+                              "--no-markup", "--attach=60817415"};
+
+    // "Warm" becomes "Warm.arp", which the dialog did not ask about.
+    fakes.install("zenity", folder + "/Warm\n");
+    EXPECT_EQ(run("zenity", request), Strings{folder + "/Warm.arp"});
+    EXPECT_EQ(fakes.argumentsOf("zenity"), question);
+    fakes.install("zenity", folder + "/Warm\n", 0, "[ \"$1\" = --question ] && exit 1");
+    EXPECT_TRUE(run("zenity", request).empty()) << "the user said no";
+
+    // Typed whole, or new: the dialog's own question is all there is.
+    for (const std::string& typed : {folder + "/Warm.arp", folder + "/Cold"}) {
+        fakes.install("zenity", typed + "\n");
+        run("zenity", request);
+        EXPECT_EQ(fakes.argumentsOf("zenity").at(0), "--file-selection") << typed;
+    }
+
+    fakes.install("kdialog", folder + "/Warm\n");
+    EXPECT_EQ(run("kdialog", request), Strings{folder + "/Warm.arp"});
+    EXPECT_EQ(fakes.argumentsOf("kdialog"),
+              (Strings{"--warningyesno", "A file named \"Warm.arp\" already exists. Do you want to replace it?",
+                       "--title", "Save preset", "--attach", "60817415"}));
+}
+
+TEST_F(DesktopFileDialogTest, NoticeReturnsAtOnceAndLeavesNothingToReap) {
+    fakes.install("zenity", "", 0, untilReleased());
+    const std::string text = "The preset could not be saved as\n/p/<b>&.arp";
+    ASSERT_TRUE(DesktopFileDialog({fakes.path("zenity")}).showNotice("Save preset", text, 42));
+    while (!fakes.ran("zenity")) usleep(1000);
+    EXPECT_EQ(fakes.argumentsOf("zenity"),
+              (Strings{"--error", "--title=Save preset", "--text=" + text, "--no-markup", "--attach=42"}));
+    const pid_t notice = fakes.pidOf("zenity");
+    EXPECT_NE(getppid(), 0);
+    EXPECT_EQ(waitpid(notice, nullptr, WNOHANG), -1) << "the notice is not our child";
+    release();
+
+    fakes.install("kdialog", "");
+    ASSERT_TRUE(DesktopFileDialog({fakes.path("kdialog")}).showNotice("Save bank", "Disk full"));
+    while (!fakes.ran("kdialog")) usleep(1000);
+    EXPECT_EQ(fakes.argumentsOf("kdialog"), (Strings{"--error", "Disk full", "--title", "Save bank"}));
+    EXPECT_FALSE(DesktopFileDialog({fakes.path("none")}).showNotice("Save bank", "Disk full"));
 }
 
 }  // namespace

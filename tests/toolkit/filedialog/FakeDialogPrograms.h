@@ -12,21 +12,12 @@
 
 #include <sys/stat.h>
 
+#include "tests/support/TempFolder.h"
+
 class FakeDialogPrograms {
 public:
-    FakeDialogPrograms() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "filedialog-XXXXXX").string();
-        if (mkdtemp(pattern.data())) dir_ = pattern;
-    }
-    ~FakeDialogPrograms() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    FakeDialogPrograms(const FakeDialogPrograms&) = delete;
-    FakeDialogPrograms& operator=(const FakeDialogPrograms&) = delete;
-
-    const std::string& dir() const { return dir_; }
-    std::string path(const std::string& name) const { return dir_ + "/" + name; }
+    const std::string& dir() const { return dir_.path(); }
+    std::string path(const std::string& name) const { return dir_ / name; }
 
     // extraShell runs after the recording and before the answer.
     std::string install(const std::string& name, const std::string& answer, int exitCode = 0,
@@ -66,5 +57,21 @@ private:
         return out + "'";
     }
 
-    std::string dir_;
+    TempFolder dir_{"filedialog"};
+};
+
+// While it lives, PATH holds only the fakes' folder: a real zenity on the
+// machine must not answer.
+class OnlyFakesOnPath {
+public:
+    explicit OnlyFakesOnPath(const FakeDialogPrograms& fakes) {
+        if (const char* path = std::getenv("PATH")) saved_ = path;
+        setenv("PATH", fakes.dir().c_str(), 1);
+    }
+    ~OnlyFakesOnPath() { setenv("PATH", saved_.c_str(), 1); }
+    OnlyFakesOnPath(const OnlyFakesOnPath&) = delete;
+    OnlyFakesOnPath& operator=(const OnlyFakesOnPath&) = delete;
+
+private:
+    std::string saved_;
 };
