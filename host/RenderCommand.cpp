@@ -136,10 +136,13 @@ int runRender(const Options& options, std::ostream& out, std::ostream& err) {
     }
     checkRenderable(*plugin, options.blockSize);
 
-    // The sound and its state: both files, or neither.
+    // The sound and its state: both files, or neither. Both are opened
+    // before rendering, so that a file that cannot be written stops us early.
+    PendingFile wav(options.output);
+    std::optional<PendingFile> stateFile;
+    if (!options.saveState.empty()) stateFile.emplace(options.saveState);
     std::optional<std::uint64_t> planned = input.frames();
     if (planned) *planned += tailFrames(options.tailSeconds, input.sampleRate());
-    PendingFile wav(options.output);
     AudioWriter writer(wav, input.sampleRate(), plugin->numOutputs(), planned);
     const bool showProgress = isatty(STDERR_FILENO) && planned &&
                               static_cast<double>(*planned) >= kProgressFromSeconds * input.sampleRate();
@@ -154,10 +157,8 @@ int runRender(const Options& options, std::ostream& out, std::ostream& err) {
     if (const auto warning = nonFiniteWarning(result); !warning.empty()) err << "corvane-host: " << warning << "\n";
     writer.finish();
 
-    std::optional<PendingFile> stateFile;
-    if (!options.saveState.empty()) {
+    if (stateFile) {
         const auto bytes = plugin->chunk();
-        stateFile.emplace(options.saveState);
         stateFile->writeAll(bytes.data(), bytes.size());
     }
     wav.commit();
