@@ -336,10 +336,6 @@ TEST(AudioWriter, AStreamCarriesThePlannedSizesOrMarksThemUnknown) {
         EXPECT_EQ(little32(unknown, 4), 0xFFFFFFFFu);
         EXPECT_EQ(little32(unknown, 40), 0xFFFFFFFFu);
     }
-    writeFile(dir.path("exact.wav"), exact);
-    const AudioBuffer back = readAudioFile(dir.path("exact.wav"));
-    EXPECT_EQ(back.sampleRate, 44100);
-    EXPECT_EQ(back.channels, (std::vector<std::vector<float>>(2, std::vector<float>(100, 0.5f))));
 
     // A stream whose header announced more than came cannot be mended: an error.
     const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
