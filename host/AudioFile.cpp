@@ -1,58 +1,36 @@
 #include "AudioFile.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
-#include <cmath>
-#include <memory>
 
-#include "HostError.h"
+#include "AudioReader.h"
+#include "AudioWriter.h"
 #include "PendingFile.h"
 
 namespace {
-
-struct SndfileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
-};
-using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
-
-constexpr sf_count_t kChunkFrames = 8192;
-
-// libsndfile's message, without its closing full stop, to end our line.
-std::string sndfileMessage(SNDFILE* file) {
-    std::string message = sf_strerror(file);
-    while (!message.empty() && (message.back() == '.' || message.back() == '\n')) message.pop_back();
-    return message;
+constexpr std::size_t kChunkFrames = 8192;
 }
 
-}  // namespace
+void AudioBuffer::append(const float* interleaved, std::size_t count) {
+    const std::size_t stride = channels.size();
+    for (std::size_t c = 0; c < stride; ++c) {
+        auto& channel = channels[c];
+        for (std::size_t f = 0; f < count; ++f) channel.push_back(interleaved[f * stride + c]);
+    }
+}
+
+void AudioBuffer::copyInterleaved(std::size_t start, std::size_t count, float* interleaved) const {
+    const std::size_t stride = channels.size();
+    for (std::size_t c = 0; c < stride; ++c)
+        for (std::size_t f = 0; f < count; ++f) interleaved[f * stride + c] = channels[c][start + f];
+}
 
 AudioBuffer readAudioFile(const std::string& path) {
-    SF_INFO info{};
-    SndfileHandle file(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file) throw HostError("cannot read '" + path + "': " + sndfileMessage(nullptr));
-    if (info.channels <= 0 || !(info.samplerate > 0))
-        throw HostError("cannot read '" + path + "': no audio channels in it");
-
+    AudioReader reader(path);
     AudioBuffer audio;
-    audio.sampleRate = info.samplerate;
-    audio.channels.resize(static_cast<std::size_t>(info.channels));
-    if (info.frames > 0 && info.frames < (sf_count_t{1} << 28))
-        for (auto& channel : audio.channels) channel.reserve(static_cast<std::size_t>(info.frames));
-
-    // Read in chunks rather than trusting the header's frame count.
-    std::vector<float> interleaved(static_cast<std::size_t>(kChunkFrames * info.channels));
-    for (;;) {
-        const sf_count_t got = sf_readf_float(file.get(), interleaved.data(), kChunkFrames);
-        if (got <= 0) break;
-        for (std::size_t c = 0; c < audio.channels.size(); ++c) {
-            auto& channel = audio.channels[c];
-            for (sf_count_t f = 0; f < got; ++f)
-                channel.push_back(interleaved[static_cast<std::size_t>(f * info.channels) + c]);
-        }
-    }
-    if (sf_error(file.get()) != SF_ERR_NO_ERROR)
-        throw HostError("cannot read '" + path + "': " + sndfileMessage(file.get()));
+    audio.sampleRate = reader.sampleRate();
+    audio.channels.resize(static_cast<std::size_t>(reader.channels()));
+    std::vector<float> interleaved(kChunkFrames * audio.channels.size());
+    while (const std::size_t got = reader.read(interleaved.data(), kChunkFrames)) audio.append(interleaved.data(), got);
     return audio;
 }
 
@@ -63,26 +41,12 @@ void writeFloatWav(const std::string& path, const AudioBuffer& audio) {
 }
 
 void writeFloatWav(PendingFile& pending, const AudioBuffer& audio) {
-    const std::string& path = pending.destination();
-    if (audio.channels.empty()) throw HostError("cannot write '" + path + "': no channels to write");
-
-    SF_INFO info{};
-    info.samplerate = static_cast<int>(std::lround(audio.sampleRate));
-    info.channels = static_cast<int>(audio.channels.size());
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SndfileHandle file(sf_open_fd(pending.releaseDescriptor(), SFM_WRITE, &info, SF_TRUE));
-    if (!file) throw HostError("cannot write '" + path + "': " + sndfileMessage(nullptr));
-
-    const std::size_t channels = audio.channels.size();
-    std::vector<float> interleaved(static_cast<std::size_t>(kChunkFrames) * channels);
+    AudioWriter writer(pending, audio.sampleRate, static_cast<int>(audio.channels.size()), audio.frames());
+    std::vector<float> interleaved(kChunkFrames * audio.channels.size());
     for (std::size_t start = 0; start < audio.frames(); start += kChunkFrames) {
-        const std::size_t count = std::min<std::size_t>(kChunkFrames, audio.frames() - start);
-        for (std::size_t f = 0; f < count; ++f)
-            for (std::size_t c = 0; c < channels; ++c)
-                interleaved[f * channels + c] = audio.channels[c][start + f];
-        if (sf_writef_float(file.get(), interleaved.data(), static_cast<sf_count_t>(count)) !=
-            static_cast<sf_count_t>(count))
-            throw HostError("cannot write '" + path + "': " + sndfileMessage(file.get()));
+        const std::size_t count = std::min(kChunkFrames, audio.frames() - start);
+        audio.copyInterleaved(start, count, interleaved.data());
+        writer.write(interleaved.data(), count);
     }
-    if (sf_close(file.release()) != 0) throw HostError("cannot write '" + path + "': closing failed");
+    writer.finish();
 }

@@ -142,7 +142,8 @@ files through it, without a DAW.
   corvane-host render PLUGIN IN OUT [options]
       Runs IN (WAV, FLAC, AIFF, ...; mono or stereo) through the plug-in at
       IN's sample rate, then silence for the tail, and writes OUT as 32-bit
-      float WAV with one channel per plug-in output. A mono file feeds every
+      float WAV (RF64 beyond 4 GiB) with one channel per plug-in output, a
+      block at a time. IN may be at 8000 to 768000 Hz. A mono file feeds every
       plug-in input; a stereo file feeds inputs 1, 2, 1, 2, ... (a mono
       plug-in gets the average). Reports the time spent in processReplacing
       and the real-time factor.
@@ -178,6 +179,8 @@ files through it, without a DAW.
       This text.
 
 Plug-in names are shown with surrounding blanks trimmed. Output files appear
-whole or not at all. Exit status: 0 done, 1 failed, 2 bad command line.
+whole or not at all, and never over an input or a read-only file; FIFOs and
+devices such as /dev/null are written straight into. Exit status: 0 done,
+1 failed, 2 bad command line.
 )";
 }

@@ -46,7 +46,7 @@ int runDemo(const Options& options, std::ostream& out, std::ostream& err) {
         plugin->configure(phrase.sampleRate, options.blockSize);
         switcher->select(*plugin, program.index);
         plugin->resume();
-        const RenderResult result = render(*plugin, phrase, options.tailSeconds, options.blockSize);
+        const RenderedAudio result = render(*plugin, phrase, options.tailSeconds, options.blockSize);
         plugin->suspend();
 
         const std::string number = std::to_string(program.index + 1);

@@ -5,43 +5,82 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 #include <vector>
 
+#include "FilePaths.h"
 #include "HostError.h"
 
-namespace {
-std::string failure(const std::string& path, int error) {
-    return "cannot write '" + path + "': " + std::strerror(error);
-}
-}  // namespace
-
 PendingFile::PendingFile(std::string destination) : destination_(std::move(destination)) {
-    const std::filesystem::path target(destination_);
-    if (target.filename().empty()) throw HostError("cannot write '" + destination_ + "': not a file name");
-    const std::filesystem::path folder = target.parent_path();
-    temporary_ = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    if (std::filesystem::path(destination_).filename().empty())
+        throw HostError("cannot write '" + destination_ + "': not a file name");
+    std::error_code linkError;
+    target_ = followLinks(destination_, linkError);
+    if (linkError) throw HostError("cannot write '" + destination_ + "': " + linkError.message());
 
-    std::vector<char> name(temporary_.begin(), temporary_.end());
-    name.push_back('\0');
-    fd_ = mkstemp(name.data());
-    if (fd_ < 0) {
-        const int error = errno;
-        temporary_.clear();
-        throw HostError(failure(destination_, error));
+    struct stat status {};
+    if (stat(target_.c_str(), &status) != 0) {
+        if (errno != ENOENT) fail(errno);
+        openTemporary(nullptr);
+    } else if (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)) {
+        openDirect(status.st_mode);
+    } else if (S_ISDIR(status.st_mode)) {
+        fail(EISDIR);
+    } else if (!S_ISREG(status.st_mode)) {
+        throw HostError("cannot write '" + destination_ + "': not a file, character device or FIFO");
+    } else if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        // Even where root could replace it, a read-only file asks to be kept.
+        throw HostError("cannot write '" + destination_ + "': the file is read-only");
+    } else if (faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+        fail(errno);
+    } else {
+        openTemporary(&status);
     }
-    temporary_ = name.data();
-    // mkstemp makes the file private; an output file gets the usual mode.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd_, 0666 & ~mask);
 }
 
 PendingFile::~PendingFile() {
-    closeDescriptor();
+    if (fd_ >= 0) close(fd_);
     if (!committed_ && !temporary_.empty()) unlink(temporary_.c_str());
+}
+
+void PendingFile::fail(int error) const {
+    throw HostError("cannot write '" + destination_ + "': " + std::strerror(error));
+}
+
+void PendingFile::openDirect(int mode) {
+    fd_ = open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd_ < 0) fail(errno);
+    // A reader that leaves a FIFO early must end in an error, not a silent exit.
+    if (S_ISFIFO(mode)) std::signal(SIGPIPE, SIG_IGN);
+}
+
+void PendingFile::openTemporary(const struct stat* existing) {
+    const std::filesystem::path target(target_);
+    const std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    fd_ = mkstemp(name.data());
+    if (fd_ < 0) fail(errno);
+    temporary_ = name.data();
+
+    // mkstemp makes the file private: a new output gets the usual mode, a
+    // replaced one keeps its owner (where we may give it) and permissions.
+    mode_t mode = 0;
+    if (existing) {
+        if (fchown(fd_, existing->st_uid, existing->st_gid) != 0) {
+            // Only root may give a file away; ours is then the owner.
+        }
+        mode = existing->st_mode & 0777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    fchmod(fd_, mode);
 }
 
 int PendingFile::releaseDescriptor() {
@@ -50,18 +89,13 @@ int PendingFile::releaseDescriptor() {
     return fd;
 }
 
-void PendingFile::closeDescriptor() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-}
-
 void PendingFile::writeAll(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t written = write(fd_, bytes, size);
         if (written < 0) {
             if (errno == EINTR) continue;
-            throw HostError(failure(destination_, errno));
+            fail(errno);
         }
         bytes += written;
         size -= static_cast<std::size_t>(written);
@@ -69,12 +103,8 @@ void PendingFile::writeAll(const void* data, std::size_t size) {
 }
 
 void PendingFile::commit() {
-    if (fd_ >= 0 && close(fd_) != 0) {
-        fd_ = -1;
-        throw HostError(failure(destination_, errno));
-    }
-    fd_ = -1;
-    if (std::rename(temporary_.c_str(), destination_.c_str()) != 0)
-        throw HostError(failure(destination_, errno));
+    const int fd = releaseDescriptor();
+    if (fd >= 0 && close(fd) != 0) fail(errno);
+    if (!direct() && std::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno);
     committed_ = true;
 }

@@ -1,20 +1,26 @@
 // An output file that appears whole or not at all: written under a temporary
-// name in the destination folder and renamed over the destination by
-// commit(). Dropped without commit(), the temporary file is removed.
+// name beside the file and renamed over it by commit(). Dropped without
+// commit(), the temporary file is removed.
+// A symbolic link is followed and the file it names replaced, with that
+// file's permissions; a read-only file is refused rather than replaced.
+// Character devices and FIFOs (/dev/null, a pipe) cannot be replaced: they
+// are written straight into.
 #pragma once
 
 #include <string>
 
 class PendingFile {
 public:
-    // Creates the temporary file; throws HostError if the folder is not writable.
+    // Opens the temporary file or the device; throws HostError if it cannot.
     explicit PendingFile(std::string destination);
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
     const std::string& destination() const { return destination_; }
+    // Empty when writing straight into a device or FIFO.
     const std::string& temporaryPath() const { return temporary_; }
+    bool direct() const { return temporary_.empty(); }
     // The open descriptor; pass ownership on with releaseDescriptor().
     int descriptor() const { return fd_; }
     int releaseDescriptor();
@@ -23,9 +29,12 @@ public:
     void commit();
 
 private:
-    void closeDescriptor();
+    void openDirect(int mode);
+    void openTemporary(const struct stat* existing);
+    [[noreturn]] void fail(int error) const;
 
-    std::string destination_;
+    std::string destination_;  // as the user named it
+    std::string target_;       // the file it leads to
     std::string temporary_;
     int fd_ = -1;
     bool committed_ = false;

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "AudioFile.h"
+#include "AudioReader.h"
+#include "AudioWriter.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "FilePaths.h"
 #include "HostError.h"
 #include "PendingFile.h"
 #include "PluginDescription.h"
@@ -22,6 +24,41 @@ namespace {
 
 constexpr double kProgressFromSeconds = 20.0;  // shorter renders finish before a bar helps
 constexpr std::uintmax_t kMaxStateBytes = std::uintmax_t{256} << 20;
+// The rates audio is commonly made at, telephone to the highest studio rate;
+// beyond them a header is more likely wrong than the audio real.
+constexpr int kMinSampleRate = 8000;
+constexpr int kMaxSampleRate = 768000;
+
+void checkInput(const AudioReader& input, const std::string& path) {
+    if (input.channels() != 1 && input.channels() != 2)
+        throw HostError("input '" + path + "' has " + std::to_string(input.channels()) +
+                        " channels; only mono or stereo input is supported");
+    if (input.sampleRate() < kMinSampleRate || input.sampleRate() > kMaxSampleRate)
+        throw HostError("input '" + path + "' is at " + std::to_string(static_cast<long long>(input.sampleRate())) +
+                        " Hz; rates from " + std::to_string(kMinSampleRate) + " to " + std::to_string(kMaxSampleRate) +
+                        " Hz are accepted");
+}
+
+// No file the render reads may be written over, nor may its two outputs be
+// one file. Saving the state into the file it came from is an update, and allowed.
+void refuseOverwriting(const Options& options) {
+    struct Role {
+        const std::string& path;
+        const char* what;
+        bool written, state;
+    };
+    std::vector<Role> files{{options.input, "the input", false, false}, {options.output, "the output", true, false}};
+    if (!options.loadState.empty()) files.push_back({options.loadState, "the --state file", false, true});
+    if (!options.saveState.empty()) files.push_back({options.saveState, "the --save-state file", true, true});
+    std::vector<FileIdentity> identities;
+    for (const Role& file : files) identities.push_back(fileIdentity(file.path));
+    for (std::size_t b = 1; b < files.size(); ++b)
+        for (std::size_t a = 0; a < b; ++a)
+            if ((files[a].written || files[b].written) && !(files[a].state && files[b].state) &&
+                identities[a] == identities[b])
+                throw HostError(std::string(files[b].what) + " '" + files[b].path + "' is the same file as " +
+                                files[a].what + " '" + files[a].path + "'; nothing was written");
+}
 
 std::vector<std::uint8_t> readStateFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -80,15 +117,14 @@ private:
 }  // namespace
 
 int runRender(const Options& options, std::ostream& out, std::ostream& err) {
-    const AudioBuffer input = readAudioFile(options.input);
-    if (input.channels.size() != 1 && input.channels.size() != 2)
-        throw HostError("input '" + options.input + "' has " + std::to_string(input.channels.size()) +
-                        " channels; only mono or stereo input is supported");
+    AudioReader input(options.input);
+    checkInput(input, options.input);
     std::optional<std::vector<std::uint8_t>> state;
     if (!options.loadState.empty()) state = readStateFile(options.loadState);
+    refuseOverwriting(options);
 
     auto plugin = PluginInstance::load(options.plugin);
-    plugin->configure(input.sampleRate, options.blockSize);
+    plugin->configure(input.sampleRate(), options.blockSize);
     if ((state || !options.saveState.empty()) && !plugin->hasFlag(effFlagsProgramChunks))
         throw HostError("'" + options.plugin + "' does not save its state as a chunk (no effFlagsProgramChunks)");
 
@@ -98,35 +134,41 @@ int runRender(const Options& options, std::ostream& out, std::ostream& err) {
         for (const auto& setting : options.settings)
             plugin->setParameter(findParameter(parameters, setting.nameOrIndex), setting.value);
     }
+    checkRenderable(*plugin, options.blockSize);
 
-    const bool showProgress = isatty(STDERR_FILENO) && input.seconds() + options.tailSeconds >= kProgressFromSeconds;
+    // The sound and its state: both files, or neither. Both are opened
+    // before rendering, so that a file that cannot be written stops us early.
+    PendingFile wav(options.output);
+    std::optional<PendingFile> stateFile;
+    if (!options.saveState.empty()) stateFile.emplace(options.saveState);
+    std::optional<std::uint64_t> planned = input.frames();
+    if (planned) *planned += tailFrames(options.tailSeconds, input.sampleRate());
+    AudioWriter writer(wav, input.sampleRate(), plugin->numOutputs(), planned);
+    const bool showProgress = isatty(STDERR_FILENO) && planned &&
+                              static_cast<double>(*planned) >= kProgressFromSeconds * input.sampleRate();
     RenderResult result;
     {
         ProgressBar bar(err);
         plugin->resume();
-        result = render(*plugin, input, options.tailSeconds, options.blockSize,
+        result = render(*plugin, input, writer, options.tailSeconds, options.blockSize,
                         showProgress ? ProgressFn(std::ref(bar)) : ProgressFn());
         plugin->suspend();
     }
     if (const auto warning = nonFiniteWarning(result); !warning.empty()) err << "corvane-host: " << warning << "\n";
+    writer.finish();
 
-    // Both files, or neither.
-    PendingFile wav(options.output);
-    writeFloatWav(wav, result.output);
-    std::optional<PendingFile> stateFile;
-    if (!options.saveState.empty()) {
+    if (stateFile) {
         const auto bytes = plugin->chunk();
-        stateFile.emplace(options.saveState);
         stateFile->writeAll(bytes.data(), bytes.size());
     }
     wav.commit();
     if (stateFile) stateFile->commit();
 
     char line[256];
-    std::snprintf(line, sizeof line, "wrote %s: %zu channel%s, %.0f Hz, %.3f s (%.3f s input + %.3f s tail)\n",
-                  options.output.c_str(), result.output.channels.size(),
-                  result.output.channels.size() == 1 ? "" : "s", input.sampleRate, result.audioSeconds(),
-                  input.seconds(), result.audioSeconds() - input.seconds());
+    std::snprintf(line, sizeof line, "wrote %s: %d channel%s, %.0f Hz, %.3f s (%.3f s input + %.3f s tail)%s\n",
+                  options.output.c_str(), result.channels, result.channels == 1 ? "" : "s", result.sampleRate,
+                  result.audioSeconds(), result.inputSeconds(), result.audioSeconds() - result.inputSeconds(),
+                  writer.rf64() ? " as RF64, too long for WAV" : "");
     out << line;
     if (stateFile) out << "saved state to " << options.saveState << "\n";
     if (result.realTimeFactor() > 0)

@@ -171,7 +171,7 @@ struct RenderThroughFixture : ::testing::Test {
 TEST_F(RenderThroughFixture, StereoIntoMonoInputIsAveragedAndEveryOutputIsKept) {
     AudioBuffer in{8000, {{1.0f, 0.5f, 0.0f}, {0.0f, 0.5f, -1.0f}}};
     // 3 frames + 0.1 s tail = 803 frames, in blocks of 100 with a short last one.
-    const RenderResult r = render(*plugin, in, 0.1, 100);
+    const RenderedAudio r = render(*plugin, in, 0.1, 100);
     ASSERT_EQ(r.output.channels.size(), 3u);
     EXPECT_EQ(r.output.frames(), 803u);
     EXPECT_EQ(r.output.sampleRate, 8000);
@@ -190,7 +190,7 @@ TEST_F(RenderThroughFixture, StereoIntoMonoInputIsAveragedAndEveryOutputIsKept) 
 TEST_F(RenderThroughFixture, NonFiniteOutputIsCountedAndZeroed) {
     plugin->setParameter(1, 1.0f);  // "Poison": infinity at the start of every block
     AudioBuffer in{8000, {std::vector<float>(250, 0.25f)}};
-    const RenderResult r = render(*plugin, in, 0.0, 100);
+    const RenderedAudio r = render(*plugin, in, 0.0, 100);
     EXPECT_EQ(r.nonFiniteSamples, 3u);
     EXPECT_EQ(r.firstNonFiniteFrame, 0u);
     EXPECT_EQ(r.output.channels[0][100], 0.0f);
