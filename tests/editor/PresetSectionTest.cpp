@@ -195,7 +195,7 @@ TEST_F(PresetSectionTest, SavedPresetComesBackThroughTheButtons) {
 }
 
 TEST_F(PresetSectionTest, ClosingTheWindowEndsAnOpenDialog) {
-    fakes.install("zenity", "", 0, "sleep 30");
+    fakes.install("zenity", "", 0, "/bin/sleep 30");
     click(82, 233);
     ASSERT_TRUE(editor()->isFileDialogOpen());
     close();

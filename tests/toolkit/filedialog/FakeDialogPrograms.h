@@ -24,8 +24,12 @@ public:
                         const std::string& extraShell = "") {
         const std::string program = path(name);
         std::ofstream(program) << "#!/bin/sh\n"
-                               << "printf '%s\\000' \"$@\" > " << quoted(program + ".args") << "\n"
-                               << "echo $$ > " << quoted(program + ".pid") << "\n"
+                               // Written aside and renamed, so that a file that
+                               // exists is whole.
+                               << "echo $$ > " << quoted(program + ".pid.part") << "\n"
+                               << "/bin/mv " << quoted(program + ".pid.part") << " " << quoted(program + ".pid") << "\n"
+                               << "printf '%s\\000' \"$@\" > " << quoted(program + ".args.part") << "\n"
+                               << "/bin/mv " << quoted(program + ".args.part") << " " << quoted(program + ".args") << "\n"
                                << extraShell << "\n"
                                << "printf '%s' " << quoted(answer) << "\n"
                                << "exit " << exitCode << "\n";
