@@ -29,7 +29,7 @@ std::string channels(PluginInstance& plugin, VstInt32 opcode, int count) {
     return std::to_string(count) + (labels.empty() ? "" : " (" + labels + ")");
 }
 
-void printParameters(std::ostream& out, const std::vector<ParameterInfo>& parameters) {
+void printParameters(std::ostream& out, const std::vector<PluginParameter>& parameters) {
     struct Row {
         std::string index, name, value, display, label;
     };

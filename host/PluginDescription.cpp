@@ -16,10 +16,10 @@ std::string effectName(PluginInstance& plugin) {
     return std::filesystem::path(plugin.path()).stem().string();
 }
 
-std::vector<ParameterInfo> describeParameters(PluginInstance& plugin) {
-    std::vector<ParameterInfo> parameters;
+std::vector<PluginParameter> describeParameters(PluginInstance& plugin) {
+    std::vector<PluginParameter> parameters;
     for (int i = 0; i < plugin.effect().numParams; ++i) {
-        ParameterInfo p;
+        PluginParameter p;
         p.index = i;
         p.name = plugin.askString(effGetParamName, i);
         p.value = plugin.parameter(i);
@@ -49,7 +49,7 @@ std::vector<std::string> programNames(PluginInstance& plugin, int limit) {
     return names;
 }
 
-int findParameter(const std::vector<ParameterInfo>& parameters, const std::string& nameOrIndex) {
+int findParameter(const std::vector<PluginParameter>& parameters, const std::string& nameOrIndex) {
     const std::string wanted = text::trim(nameOrIndex);
     for (const auto& p : parameters)
         if (text::equalsIgnoreCase(text::trim(p.name), wanted)) return p.index;

@@ -9,7 +9,7 @@
 class PluginInstance;
 struct ParameterSetting;
 
-struct ParameterInfo {
+struct PluginParameter {
     int index = 0;
     std::string name;  // as the plug-in gave it, padding included
     float value = 0;
@@ -20,7 +20,7 @@ struct ParameterInfo {
 // The effect's name, else its product name, else the file's stem.
 std::string effectName(PluginInstance& plugin);
 
-std::vector<ParameterInfo> describeParameters(PluginInstance& plugin);
+std::vector<PluginParameter> describeParameters(PluginInstance& plugin);
 
 // Program names by effGetProgramNameIndexed from 0 until the plug-in answers
 // 0, or repeats a name past the record's numPrograms, or `limit` is reached.
@@ -30,7 +30,7 @@ std::vector<std::string> programNames(PluginInstance& plugin, int limit = 128);
 
 // Finds a parameter by its trimmed name, case-insensitively, or else by its
 // index written as a number. Throws HostError listing the names if neither.
-int findParameter(const std::vector<ParameterInfo>& parameters, const std::string& nameOrIndex);
+int findParameter(const std::vector<PluginParameter>& parameters, const std::string& nameOrIndex);
 
 // Sets each parameter named in `settings`, in order (findParameter's rules).
 void applySettings(PluginInstance& plugin, const std::vector<ParameterSetting>& settings);

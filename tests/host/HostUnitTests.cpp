@@ -101,7 +101,7 @@ TEST(Text, ShowsPluginStringsTrimmedAndSafe) {
 }
 
 TEST(Parameters, FoundByTrimmedNameIgnoringCaseOrByIndex) {
-    std::vector<ParameterInfo> params(3);
+    std::vector<PluginParameter> params(3);
     params[0] = {0, " Output ", 0, "", ""};
     params[1] = {1, " Mix ", 0, "", ""};
     params[2] = {2, "2", 0, "", ""};  // a name that looks like an index wins as a name
