@@ -21,21 +21,14 @@ namespace {
 
 const std::string kTitle = "corvane-host: Arlo Corvane";
 
-class ArloEditorInHost : public XvfbSuite {
+class ArloEditorInHost : public ObservedXvfbSuite {
 protected:
-    void SetUp() override {
-        XvfbSuite::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        observer = std::make_unique<Observer>();
-        ASSERT_TRUE(observer->get());
-    }
     static bool has(const std::vector<std::string>& all, const std::string& line) {
         return std::find(all.begin(), all.end(), line) != all.end();
     }
     void xdotool(const std::initializer_list<std::string>& args) { ASSERT_EQ(runProgram("xdotool", args), 0); }
 
     TempDir dir;
-    std::unique_ptr<Observer> observer;
 };
 
 TEST_F(ArloEditorInHost, ServerGesturesBecomeAutomation) {

@@ -33,14 +33,8 @@ std::vector<std::string> editorCalls(const std::string& logPath) {
     return {first, all.end()};
 }
 
-class HostEditor : public XvfbSuite {
+class HostEditor : public ObservedXvfbSuite {
 protected:
-    void SetUp() override {
-        XvfbSuite::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        observer = std::make_unique<Observer>();
-        ASSERT_TRUE(observer->get());
-    }
 
     // Starts `edit` and waits until the editor sits in the host's window.
     std::unique_ptr<HostProcess> startEdit() {
@@ -60,7 +54,6 @@ protected:
     }
 
     TempDir dir;
-    std::unique_ptr<Observer> observer;
     Window window = 0;
 };
 

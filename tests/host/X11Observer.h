@@ -5,8 +5,11 @@
 // After gtest: Xlib defines None and Bool as macros.
 #include <X11/Xlib.h>
 
+#include "XvfbServer.h"
+
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -79,6 +82,18 @@ public:
 
 private:
     Display* display_;
+};
+
+// The suite's private X server, with an observer connected to it.
+class ObservedXvfbSuite : public XvfbSuite {
+protected:
+    void SetUp() override {
+        XvfbSuite::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        observer = std::make_unique<Observer>();
+        ASSERT_TRUE(observer->get());
+    }
+    std::unique_ptr<Observer> observer;
 };
 
 }  // namespace
