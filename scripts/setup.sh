@@ -9,6 +9,8 @@ packages=(
   libsndfile1-dev libcairo2-dev libfontconfig-dev libx11-dev libfftw3-dev
   sox
   xvfb xdotool fonts-liberation2 fonts-dejavu-core
+  # The desktop file dialog the editor's load and save buttons open.
+  zenity
 )
 # Third-party plug-in used by the host's integration test.
 packages+=(dragonfly-reverb-vst)

@@ -97,7 +97,7 @@ TEST_F(PresetFileDialogsTest, BankDialogsAndTheReversedCommand) {
 
 TEST_F(PresetFileDialogsTest, OneDialogAtATimeAndClosingEndsIt) {
     fakes.install("zenity", files / "Never.arp\n", 0,
-                  "while [ ! -e '" + fakes.path("go") + "' ]; do sleep 0.01; done");
+                  "while [ ! -e '" + fakes.path("go") + "' ] && [ -d '" + fakes.dir() + "' ]; do /bin/sleep 0.01; done");
     ASSERT_TRUE(dialogs.open(Command::loadPreset, false, nullptr));
     EXPECT_FALSE(dialogs.open(Command::savePreset, false, nullptr));
     EXPECT_FALSE(dialogs.open(Command::loadPreset, false, nullptr));

@@ -39,7 +39,8 @@ protected:
     }
     // Shell for a fake that stays open until the test lets it go.
     std::string untilReleased() const {
-        return "while [ ! -e '" + fakes.path("go") + "' ]; do sleep 0.01; done";
+        // Ends too when the test's folder is gone, so that no fake outlives the test.
+        return "while [ ! -e '" + fakes.path("go") + "' ] && [ -d '" + fakes.dir() + "' ]; do /bin/sleep 0.01; done";
     }
     void release() const { std::ofstream(fakes.path("go")).put('\n'); }
     static void pollUntilClosed(DesktopFileDialog& dialog) {
