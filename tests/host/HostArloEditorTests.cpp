@@ -12,10 +12,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "HostTestSupport.h"
 #include "X11Observer.h"
 #include "XvfbServer.h"
+#include "tests/toolkit/filedialog/FakeDialogPrograms.h"
 
 namespace {
 
@@ -61,6 +63,44 @@ TEST_F(ArloEditorInHost, ServerGesturesBecomeAutomation) {
     // What getParameter says once the window is closed.
     EXPECT_TRUE(has(log, "value 2 0.4")) << r.out;
     EXPECT_TRUE(has(log, "value 7 1")) << r.out;
+}
+
+// A user's whole round trip in the window: save the sound as a preset (the
+// desktop dialog is a fake program answering with a file name), change the
+// sound, load the preset again; the sound is back.
+TEST_F(ArloEditorInHost, SavedPresetLoadsBackThroughTheWindow) {
+    FakeDialogPrograms fakes;
+    const std::string file = dir.path("round.arp");
+    fakes.install("zenity", file + "\n");
+    const char* path = std::getenv("PATH");
+    HostProcess host({"edit", ARLO_PLUGIN, "--log", "--set", "decay=0.5"},
+                     {{"PATH", fakes.dir() + ":" + (path ? path : "/usr/bin:/bin")},
+                      {"XDG_CONFIG_HOME", dir.path("config")}});
+    Window window = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        window = observer->find(kTitle);
+        return window && observer->childCount(window) == 1;
+    })) << "no window with the editor appeared";
+    const std::string id = std::to_string(window);
+
+    xdotool({"mousemove", "--window", id, "17", "233", "click", "1"});  // save preset
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(file); })) << "no preset was saved";
+    EXPECT_EQ(std::filesystem::file_size(file), 61u);
+
+    xdotool({"mousemove", "--window", id, "72", "93", "mousedown", "1", "mousemove", "--window", id, "72", "113",
+             "mouseup", "1"});
+    ASSERT_TRUE(waitUntil([&] { return host.out().find("endEdit 2\n") != std::string::npos; })) << host.out();
+    xdotool({"mousemove", "--window", id, "82", "233", "click", "1"});  // load preset
+    // Loading selects the program again, which asks the host to update its display.
+    ASSERT_TRUE(waitUntil([&] {
+        const std::string out = host.out();
+        return out.find("updateDisplay", out.find("endEdit 2\n")) != std::string::npos;
+    })) << host.out();
+
+    observer->close(window);
+    const RunResult r = host.wait(20);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(lines(r.out), "value 2 0.5")) << r.out;
 }
 
 // The editor drawn off-screen in this process, with the same values.

@@ -41,6 +41,27 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 namespace {
 
+// The plug-ins these tests load read and write a settings store: this test
+// program and every host it starts use one of their own, never the user's.
+class PrivateSettingsStore {
+public:
+    PrivateSettingsStore() {
+        std::string pattern = (fs::temp_directory_path() / "corvane-host-tests-XXXXXX").string();
+        if (mkdtemp(pattern.data())) {
+            folder_ = pattern;
+            setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+        }
+    }
+    ~PrivateSettingsStore() {
+        std::error_code ignored;
+        if (!folder_.empty()) fs::remove_all(folder_, ignored);
+    }
+
+private:
+    std::string folder_;
+};
+const PrivateSettingsStore privateSettingsStore;
+
 std::vector<std::string> environmentWith(const Environment& changes) {
     std::vector<std::string> result;
     for (char** e = environ; *e; ++e) {
