@@ -33,21 +33,15 @@ int knobSlot(int parameter) {
     return -1;
 }
 
-// The bitmap's size, or the window's when it is missing: the window must
-// never be 0 × 0.
-short bitmapExtent(CCoord measured, int fallback) {
-    return measured > 0 && measured < 32768 ? static_cast<short>(measured) : static_cast<short>(fallback);
-}
-
 }  // namespace
 
 ADEditor::ADEditor(AudioEffect* effect) : CPresetSystemEditor(effect) {
-    CBitmap* background = new CBitmap(bitmap::kBackground);
+    // The window's size is fixed (the background bitmap is drawn to it); it
+    // never depends on a bitmap being found.
     rect.top = 0;
     rect.left = 0;
-    rect.bottom = bitmapExtent(background->getHeight(), layout::kWindowHeight);
-    rect.right = bitmapExtent(background->getWidth(), layout::kWindowWidth);
-    background->forget();
+    rect.bottom = layout::kWindowHeight;
+    rect.right = layout::kWindowWidth;
 }
 
 ADEditor::~ADEditor() {
@@ -80,8 +74,7 @@ bool ADEditor::open(void* parentWindow) {
     pendingParameters_.store(0, std::memory_order_relaxed);
 
     CBitmap* background = new CBitmap(bitmap::kBackground);
-    frame = new CFrame(CRect(rect.left, rect.top, rect.left + rect.right - rect.left, rect.top + rect.bottom - rect.top),
-                       parentWindow, this);
+    frame = new CFrame(CRect(rect.left, rect.top, rect.right, rect.bottom), parentWindow, this);
     if (!frame->hasPlatformWindow()) {
         // No display, or the host's window is not one: no window, no success.
         background->forget();

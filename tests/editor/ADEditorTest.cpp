@@ -8,6 +8,7 @@
 #include "EditorSupport.h"
 #include "editor/CAbout.h"
 #include "editor/CLED.h"
+#include "toolkit/CBitmap.h"
 #include "toolkit/CKnob.h"
 #include "toolkit/COnOffButton.h"
 #include "toolkit/CParamDisplay.h"
@@ -46,6 +47,12 @@ TEST_F(ADEditorTest, RectangleIsTheWindowsSizeBeforeTheFirstOpen) {
     EXPECT_EQ(rect->bottom, 257);
     EXPECT_EQ(rect->right, 320);
     EXPECT_FALSE(editor()->isOpen());
+
+    // The background is drawn to exactly that size.
+    CBitmap* background = new CBitmap(bitmap::kBackground);
+    EXPECT_EQ(background->getWidth(), rect->right);
+    EXPECT_EQ(background->getHeight(), rect->bottom);
+    background->forget();
 }
 
 TEST_F(ADEditorTest, OpenShowsTheEffectsValues) {
