@@ -77,7 +77,10 @@ public:
 
 class PresetRecords : public ::testing::Test {
 protected:
-    PresetRecords() { plugin->setEditor(editor); }
+    PresetRecords() {
+        delete plugin->getEditor();  // the window's editor, replaced by one that records
+        plugin->setEditor(editor);
+    }
 
     PresetLibrary& library() { return plugin->presetLibrary(); }
     bool importPreset(const Bytes& bytes, bool reversed = false) {

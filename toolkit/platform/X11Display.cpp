@@ -5,19 +5,32 @@
 
 namespace {
 
+int swallowOwnErrors(Display* display, XErrorEvent* error);
+
 // Errors arrive on whatever thread talks to a connection, so the table of our
-// connections is guarded. It is never freed: the handler may still run while
-// the process exits.
+// connections is guarded. It lives as long as the library: when a host
+// unloads the plug-in (or the process ends) our handler goes with it, so that
+// nothing calls into code or memory that is gone.
 struct ErrorTrap {
     std::mutex mutex;
     std::map<Display*, unsigned long> errorsByDisplay;
     XErrorHandler previous = nullptr;
     bool installed = false;
+
+    ~ErrorTrap() {
+        std::lock_guard lock(mutex);
+        if (!installed) return;
+        XErrorHandler current = XSetErrorHandler(previous);
+        // A handler installed after ours keeps its place; it may still pass
+        // errors on to ours, which nobody can take out of that chain.
+        if (current != swallowOwnErrors) XSetErrorHandler(current);
+        installed = false;
+    }
 };
 
 ErrorTrap& trap() {
-    static ErrorTrap* instance = new ErrorTrap;
-    return *instance;
+    static ErrorTrap instance;
+    return instance;
 }
 
 int swallowOwnErrors(Display* display, XErrorEvent* error) {
