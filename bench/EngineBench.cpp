@@ -41,27 +41,8 @@ public:
     static constexpr const char* kName = "fast";
 
     void set(int index, float v) {
-        switch (index) {
-        case kOutput: engine_.setOutputGain(formula::outputGain(v)); break;
-        case kMix: engine_.setMix(v); break;
-        case kDecay:
-            decay_ = v;
-            engine_.setFeedback(formula::feedback(v, engine_.transpositionTarget()));
-            break;
-        case kDamp: engine_.setDamping(formula::damping(v)); break;
-        case kTranspose: {
-            const float ratio = formula::transposition(formula::transposeStep(v));
-            if (ratio != engine_.transpositionTarget()) {
-                engine_.setTransposition(ratio);
-                engine_.setFeedback(formula::feedback(decay_, ratio));
-            }
-            break;
-        }
-        case kTune: engine_.setTuningTarget(formula::tuningRatio(v)); break;
-        case kDetune: engine_.setDetuneTarget(v); break;
-        case kBypass: engine_.setBypass(formula::bypassSwitch(v)); break;
-        default: break;
-        }
+        if (index == kDecay) decay_ = v;
+        applyToEngine(engine_, index, v, decay_);
     }
     void reset() { engine_.reset(); }
     void process(const float* inL, const float* inR, float* outL, float* outR, int n) {
