@@ -11,6 +11,8 @@
 
 #include <emmintrin.h>
 
+#include <cfloat>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -71,17 +73,30 @@ struct Taps {
     float* at(int s) const { return write + j + s * kStride; }
 };
 
+// How the lines lie: the standard ones, known when compiling, or lines of
+// any length.
+struct StandardGeometry {
+    static constexpr std::ptrdiff_t stride = kStride;
+    static constexpr std::int32_t mask = ResonatorEngine::kLineMask;
+};
+struct AnyGeometry {
+    std::ptrdiff_t stride;
+    std::int32_t mask;
+};
+
 // The same from the twelve read positions themselves, for samples whose
 // positions were derived one by one: line s at position p is
-// lines[s·kStride + p].
+// lines[s·stride + p].
+template <class Geometry>
 struct PositionTaps {
     float* lines;
     const std::int32_t* position;
     std::ptrdiff_t write;
+    Geometry geometry;
 
-    float y(int s) const { return lines[s * kStride + position[s]]; }
-    const float* tap(int line, int of) const { return lines + line * kStride + position[of]; }
-    float* at(int s) const { return lines + s * kStride + write; }
+    float y(int s) const { return lines[s * geometry.stride + position[s]]; }
+    const float* tap(int line, int of) const { return lines + line * geometry.stride + position[of]; }
+    float* at(int s) const { return lines + s * geometry.stride + write; }
 };
 
 // ε as a vector, all lanes equal; flips sign every sample.
@@ -121,18 +136,22 @@ CORVANE_KERNEL_INLINE __m128 tapPair(const Access& at, int k) {
 
 // Steps 1 to 5 and 9 of a sample: input, lowpass, feedback write, the two
 // sums, wet and dry, output. offset is ε broadcast.
-template <bool Bypass, bool SingleOutput, class Access>
+template <ResonatorEngine::Excite Mode, bool SingleOutput, class Access>
 CORVANE_KERNEL_INLINE void sample(const Access& at, Lowpass& lp, const Constants& k, const float* inL, const float* inR,
                                   float* outL, float* outR, __m128 offset) {
     // Input: lanes 0 and 1 hold left and right.
     __m128 dry = _mm_unpacklo_ps(_mm_load_ss(inL), _mm_load_ss(inR));
     __m128d e;
-    if constexpr (Bypass) {
+    if constexpr (Mode == ResonatorEngine::Excite::Bypassed) {
         e = _mm_cvtps_pd(offset);  // the strings receive only ε
     } else {
         dry = _mm_add_ps(dry, offset);
-        const __m128 sum = _mm_add_ps(dry, _mm_shuffle_ps(dry, dry, _MM_SHUFFLE(3, 2, 0, 1)));  // xL + xR twice
-        e = _mm_mul_pd(_mm_cvtps_pd(sum), _mm_set1_pd(0.5));
+        if constexpr (Mode == ResonatorEngine::Excite::Silence) {
+            e = _mm_cvtps_pd(offset);  // (ε + ε)·0.5, exactly what silent input gives
+        } else {
+            const __m128 sum = _mm_add_ps(dry, _mm_shuffle_ps(dry, dry, _MM_SHUFFLE(3, 2, 0, 1)));  // xL + xR twice
+            e = _mm_mul_pd(_mm_cvtps_pd(sum), _mm_set1_pd(0.5));
+        }
     }
 
     // Lowpass.
@@ -177,6 +196,29 @@ CORVANE_KERNEL_INLINE void sample(const Access& at, Lowpass& lp, const Constants
         _mm_store_ss(outL, out);
         _mm_store_ss(outR, _mm_shuffle_ps(out, out, 1));
     }
+}
+
+// The first sample of i..n−1 whose excitation sum (xL + ε) + (xR + ε), in
+// float32 as sample() forms it, is not finite: a NaN or an infinite input,
+// or two inputs whose sum overflows. n when every one is finite. ε is that
+// of the sample's index in its block.
+inline std::int32_t firstUnfitSample(const float* inL, const float* inR, std::int32_t i, std::int32_t n) {
+    const float e = ResonatorEngine::kDenormalOffset;
+    const __m128 offset = i & 1 ? _mm_setr_ps(-e, e, -e, e) : _mm_setr_ps(e, -e, e, -e);
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 largest = _mm_set1_ps(FLT_MAX);
+    for (; i + 4 <= n; i += 4) {
+        const __m128 sum =
+            _mm_add_ps(_mm_add_ps(_mm_loadu_ps(inL + i), offset), _mm_add_ps(_mm_loadu_ps(inR + i), offset));
+        const int finite = _mm_movemask_ps(_mm_cmple_ps(_mm_and_ps(sum, magnitude), largest));  // NaN: false
+        if (finite != 0xF) [[unlikely]]
+            return i + __builtin_ctz(~finite);
+    }
+    for (; i < n; ++i) {
+        const float offsetHere = i & 1 ? -e : e;
+        if (!(std::fabs((inL[i] + offsetHere) + (inR[i] + offsetHere)) <= FLT_MAX)) return i;
+    }
+    return n;
 }
 
 }  // namespace resonator_kernel
