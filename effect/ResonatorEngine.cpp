@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 #include <type_traits>
+#include <utility>
 
 #include "effect/FloatEnvironment.h"
 #include "effect/ResonatorKernel.h"
@@ -66,8 +67,11 @@ inline std::uint32_t bitsOf(float x) { return std::bit_cast<std::uint32_t>(x); }
 const std::array<ResonatorEngine::StringInfo, ResonatorEngine::kNumStrings> ResonatorEngine::kStrings = kStringTable;
 
 ResonatorEngine::Lines* ResonatorEngine::Lines::create(std::int32_t length) {
-    std::unique_ptr<Lines> lines(new (std::nothrow) Lines{length, length - 1, length + kLinePadding, nullptr, {}});
+    std::unique_ptr<Lines> lines(new (std::nothrow) Lines);
     if (!lines) return nullptr;
+    lines->length = length;
+    lines->mask = length - 1;
+    lines->stride = length + kLinePadding;
     const std::size_t floats = static_cast<std::size_t>(kNumStrings) * lines->stride + kAlignFloats;
     lines->storage.reset(new (std::nothrow) float[floats]());  // zeroed
     if (!lines->storage) return nullptr;
@@ -84,7 +88,7 @@ ResonatorEngine::ResonatorEngine() : lines_(Lines::create(kLineLength)) {
 
 ResonatorEngine::~ResonatorEngine() {
     delete offered_.load(std::memory_order_acquire);
-    delete retired_.load(std::memory_order_acquire);
+    freeRetiredLines();
 }
 
 std::int32_t ResonatorEngine::lineLengthFor(float rate) {
@@ -109,16 +113,24 @@ void ResonatorEngine::setSampleRate(float rate) {
     sampleRate_.store(rate);
 }
 
-void ResonatorEngine::freeRetiredLines() { delete retired_.exchange(nullptr, std::memory_order_acquire); }
+// Takes every retired set at once, so the audio thread's pushes never meet a
+// half-taken list.
+void ResonatorEngine::freeRetiredLines() {
+    for (Lines* lines = retired_.exchange(nullptr, std::memory_order_acquire); lines;)
+        delete std::exchange(lines, lines->nextRetired);
+}
 
 // Between two samples on the audio thread: swaps in lines offered for a new
-// rate, unless the ones given up last time still wait to be freed.
+// rate and pushes the old ones onto the retired list.
 inline void ResonatorEngine::takeOfferedLines() {
     if (offered_.load(std::memory_order_relaxed) == nullptr) return;
-    if (retired_.load(std::memory_order_acquire) != nullptr) return;
     Lines* next = offered_.exchange(nullptr, std::memory_order_acquire);
     if (!next) return;
-    retired_.store(lines_.release(), std::memory_order_release);
+    Lines* old = lines_.release();
+    old->nextRetired = retired_.load(std::memory_order_relaxed);
+    while (!retired_.compare_exchange_weak(old->nextRetired, old, std::memory_order_release,
+                                           std::memory_order_relaxed)) {
+    }
     lines_.reset(next);
     lowpass_.fill(0.0f);
     writePos_ &= lines_->mask;
@@ -228,7 +240,7 @@ inline void ResonatorEngine::derivePositions(float rate, std::int32_t w, std::in
 // Deriving the positions at write position w + 1 gives those at w advanced
 // by one, for every w, when each delay lies in [1, L − 1] and is a whole
 // number (exact arithmetic throughout) or clearly not one: the whole part of
-// w − D + 16384 then moves with w alone. Other delays (only reachable with
+// w − D + L then moves with w alone. Other delays (only reachable with
 // values far outside the parameters' ranges) are derived at every sample.
 bool ResonatorEngine::advanceIsExact(float fs) const {
     DelayTerms terms;
@@ -429,8 +441,8 @@ std::int32_t ResonatorEngine::runGliding(const float* inL, const float* inR, flo
 
 // Samples i..n−1 excited as Mode says, on whatever lines are in use.
 template <ResonatorEngine::Excite Mode>
-std::int32_t ResonatorEngine::runStretch(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
-                                  std::int32_t n, const Values& v) {
+std::int32_t ResonatorEngine::runStretch(const float* inL, const float* inR, float* outL, float* outR,
+                                         std::int32_t i, std::int32_t n, const Values& v) {
     using namespace resonator_kernel;
     const bool single = outR == nullptr;
     // Single silenced samples and longer lines are rare enough for the one
@@ -444,11 +456,10 @@ std::int32_t ResonatorEngine::runStretch(const float* inL, const float* inR, flo
         if (settled(v))
             return single ? runSettled<Mode, true>(inL, inR, outL, outR, i, n, v)
                           : runSettled<Mode, false>(inL, inR, outL, outR, i, n, v);
-        const StandardGeometry geometry;
-        return single ? runGliding<StandardGeometry, Mode, true>(inL, inR, outL, outR, i, n, v, geometry)
-                      : runGliding<StandardGeometry, Mode, false>(inL, inR, outL, outR, i, n, v, geometry);
     }
-    return n;
+    const StandardGeometry geometry;
+    return single ? runGliding<StandardGeometry, Mode, true>(inL, inR, outL, outR, i, n, v, geometry)
+                  : runGliding<StandardGeometry, Mode, false>(inL, inR, outL, outR, i, n, v, geometry);
 }
 
 void ResonatorEngine::process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t n) {

@@ -17,6 +17,9 @@
 // and the audio thread swaps them in between two samples; the lines it gave
 // up are freed by the next setSampleRate() or reset(), never by process().
 // A swap mid-processing starts the strings from silence, as a reset would.
+// setSampleRate() calls come one at a time (the host's dispatcher makes
+// them); two at once stay memory-safe but may leave lines that fit the
+// other call's rate.
 //
 // Speed: deriving the twelve read positions takes twelve divisions. They only
 // need deriving when the sample rate or the current tuning, detune or
@@ -167,9 +170,10 @@ private:
     // at first + s * stride, 64-byte aligned.
     struct Lines {
         static Lines* create(std::int32_t length);  // null without memory
-        std::int32_t length, mask, stride;
-        float* first;
+        std::int32_t length = 0, mask = 0, stride = 0;
+        float* first = nullptr;
         std::unique_ptr<float[]> storage;
+        Lines* nextRetired = nullptr;
     };
 
     Values loadValues() const;
@@ -200,8 +204,8 @@ private:
     std::int32_t runGliding(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v, Geometry geometry);
     template <Excite Mode>
-    std::int32_t runStretch(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i, std::int32_t n,
-                     const Values& v);
+    std::int32_t runStretch(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                            std::int32_t n, const Values& v);
     void glide(const Values& v);
 
     // Engine values written by parameter changes.
@@ -221,9 +225,9 @@ private:
     std::atomic<bool> transpositionPending_{false};
 
     // Lines for a new rate: offered by setSampleRate(), taken by the audio
-    // thread or reset(); the ones given up wait in retired_ until a
-    // setSampleRate() or reset() frees them. plannedLength_ is the length of
-    // the newest lines, offered or in use.
+    // thread or reset(); the ones the audio thread gives up wait on the
+    // retired_ list until a setSampleRate() or reset() frees them.
+    // plannedLength_ is the length of the newest lines, offered or in use.
     std::atomic<Lines*> offered_{nullptr};
     std::atomic<Lines*> retired_{nullptr};
     std::atomic<std::int32_t> plannedLength_{kLineLength};

@@ -74,23 +74,14 @@ TEST(LineLength, ImpulseEchoesAtTheStringDelaysAt705600And768000Hz) {
 TEST(LineLength, At384kHzWithTheLongestDelaysTheEngineIsThePlainModel) {
     ResonatorEngine engine;
     reference::ReferenceEngine model;
-    engine.setSampleRate(384000.0f);
-    model.sampleRate = 384000.0f;
-    const float tuning = 1.0f / 1.05946f;
-    engine.setTuningTarget(tuning);
-    model.tuningTarget = tuning;
-    engine.setDetuneTarget(1.0f);
-    model.detuneTarget = 1.0f;
-    engine.setMix(0.8f);
-    model.mix = 0.8f;
-    engine.setOutputGain(1.0f);
-    model.gain = 1.0f;
-    engine.setFeedback(0.95f);
-    model.feedback = 0.95f;
-    engine.setDamping(0.9f);
-    model.damping = 0.9f;
-    engine.reset();
-    model.reset();
+    EngineValues values;
+    values.mix = 0.8f;
+    values.feedback = 0.95f;
+    values.damping = 0.9f;
+    values.tuningTarget = 1.0f / 1.05946f;  // Tune −100 cents
+    values.detuneTarget = 1.0f;
+    values.sampleRate = 384000.0f;
+    values.applyTo(engine, model);
     engine.setTransposition(0.25f);
     model.applyTransposition(0.25f);
     ASSERT_EQ(engine.lineLength(), 16384);

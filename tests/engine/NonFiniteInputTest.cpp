@@ -171,16 +171,7 @@ TEST(NonFiniteInput, HugeValuesWithAFiniteSumAreProcessedAsTheReferenceDoes) {
     const float pairs[][2] = {{3e38f, -3e38f}, {FLT_MAX, -1e38f}, {1.7e38f, 1.7e38f}, {-FLT_MAX, 1e30f}};
     ResonatorEngine engine;
     reference::ReferenceEngine model;
-    engine.setMix(0.5f);
-    model.mix = 0.5f;
-    engine.setOutputGain(1.0f);
-    model.gain = 1.0f;
-    engine.setFeedback(0.9f);
-    model.feedback = 0.9f;
-    engine.setDamping(0.8f);
-    model.damping = 0.8f;
-    engine.reset();
-    model.reset();
+    EngineValues{}.applyTo(engine, model);
 
     Random random(3);
     constexpr int kBlock = 333;
