@@ -66,23 +66,30 @@ inline std::uint32_t bitsOf(float x) { return std::bit_cast<std::uint32_t>(x); }
 
 const std::array<ResonatorEngine::StringInfo, ResonatorEngine::kNumStrings> ResonatorEngine::kStrings = kStringTable;
 
-ResonatorEngine::Lines* ResonatorEngine::Lines::create(std::int32_t length) {
-    std::unique_ptr<Lines> lines(new (std::nothrow) Lines);
-    if (!lines) return nullptr;
-    lines->length = length;
-    lines->mask = length - 1;
-    lines->stride = length + kLinePadding;
-    const std::size_t floats = static_cast<std::size_t>(kNumStrings) * lines->stride + kAlignFloats;
-    lines->storage.reset(new (std::nothrow) float[floats]());  // zeroed
-    if (!lines->storage) return nullptr;
-    const auto address = reinterpret_cast<std::uintptr_t>(lines->storage.get());
+bool ResonatorEngine::Lines::allocate(std::int32_t lineLength) {
+    const std::int32_t lineStride = lineLength + kLinePadding;
+    const std::size_t floats = static_cast<std::size_t>(kNumStrings) * lineStride + kAlignFloats;
+    storage.reset(new (std::nothrow) float[floats]());  // zeroed
+    if (!storage) return false;
+    length = lineLength;
+    mask = lineLength - 1;
+    stride = lineStride;
+    const auto address = reinterpret_cast<std::uintptr_t>(storage.get());
     const std::size_t skip = (kAlignFloats - (address / sizeof(float)) % kAlignFloats) % kAlignFloats;
-    lines->first = lines->storage.get() + skip;
-    return lines.release();
+    first = storage.get() + skip;
+    return true;
 }
 
-ResonatorEngine::ResonatorEngine() : lines_(Lines::create(kLineLength)) {
-    if (!lines_) throw std::bad_alloc();
+void ResonatorEngine::Lines::swapWith(Lines& other) {
+    std::swap(length, other.length);
+    std::swap(mask, other.mask);
+    std::swap(stride, other.stride);
+    std::swap(first, other.first);
+    std::swap(storage, other.storage);
+}
+
+ResonatorEngine::ResonatorEngine() {
+    if (!lines_.allocate(kLineLength)) throw std::bad_alloc();
     reset();
 }
 
@@ -103,10 +110,11 @@ void ResonatorEngine::setSampleRate(float rate) {
     const std::int32_t length = lineLengthFor(rate);
     if (length != plannedLength_.load(std::memory_order_relaxed)) {
         freeRetiredLines();
-        if (Lines* fresh = Lines::create(length)) {
+        std::unique_ptr<Lines> fresh(new (std::nothrow) Lines);
+        if (fresh && fresh->allocate(length)) {
             // Lines offered before and not taken up were never touched by the
             // audio thread.
-            delete offered_.exchange(fresh, std::memory_order_acq_rel);
+            delete offered_.exchange(fresh.release(), std::memory_order_acq_rel);
             plannedLength_.store(length, std::memory_order_relaxed);
         }
     }
@@ -121,19 +129,19 @@ void ResonatorEngine::freeRetiredLines() {
 }
 
 // Between two samples on the audio thread: swaps in lines offered for a new
-// rate and pushes the old ones onto the retired list.
+// rate; the offered object, now holding the old ones, goes onto the retired
+// list.
 inline void ResonatorEngine::takeOfferedLines() {
     if (offered_.load(std::memory_order_relaxed) == nullptr) return;
     Lines* next = offered_.exchange(nullptr, std::memory_order_acquire);
     if (!next) return;
-    Lines* old = lines_.release();
-    old->nextRetired = retired_.load(std::memory_order_relaxed);
-    while (!retired_.compare_exchange_weak(old->nextRetired, old, std::memory_order_release,
+    lines_.swapWith(*next);
+    next->nextRetired = retired_.load(std::memory_order_relaxed);
+    while (!retired_.compare_exchange_weak(next->nextRetired, next, std::memory_order_release,
                                            std::memory_order_relaxed)) {
     }
-    lines_.reset(next);
     lowpass_.fill(0.0f);
-    writePos_ &= lines_->mask;
+    writePos_ &= lines_.mask;
     updateReadPositions(sampleRate_.load());
 }
 
@@ -144,11 +152,14 @@ void ResonatorEngine::setTransposition(float ratio) {
 }
 
 void ResonatorEngine::reset() {
-    if (Lines* next = offered_.exchange(nullptr, std::memory_order_acquire)) lines_.reset(next);
+    if (Lines* next = offered_.exchange(nullptr, std::memory_order_acquire)) {
+        lines_.swapWith(*next);
+        delete next;
+    }
     freeRetiredLines();
-    std::fill_n(lines_->first, kNumStrings * lines_->stride, 0.0f);
+    std::fill_n(lines_.first, kNumStrings * lines_.stride, 0.0f);
     lowpass_.fill(0.0f);
-    writePos_ = lines_->mask;
+    writePos_ = lines_.mask;
     transpositionPending_.store(false, std::memory_order_relaxed);
     transposition_ = transpositionTarget_.load();
     tuning_ = tuningTarget_.load();
@@ -163,8 +174,8 @@ void ResonatorEngine::applyPendingTransposition() {
     transposition_ = transpositionTarget_.load();
     // Shorter or longer strings start from silence; older signal further
     // back in the lines is kept.
-    const std::int32_t quarter = lines_->length / 4;  // kClearedOnTranspose for the standard lines
-    for (int s = 0; s < kNumStrings; ++s) std::fill_n(lines_->first + s * lines_->stride, quarter, 0.0f);
+    const std::int32_t quarter = lines_.length / 4;  // kClearedOnTranspose for the standard lines
+    for (int s = 0; s < kNumStrings; ++s) std::fill_n(lines_.first + s * lines_.stride, quarter, 0.0f);
     updateReadPositions(transpositionSampleRate_.load());
 }
 
@@ -205,7 +216,7 @@ void ResonatorEngine::delays(const DelayTerms& terms, double* out) const {
 }
 
 void ResonatorEngine::updateReadPositions(float fs) {
-    derivePositions(fs, writePos_, readPos_.data(), lines_->length);
+    derivePositions(fs, writePos_, readPos_.data(), lines_.length);
 }
 
 // The read-position formula at write position w, for lines of length L:
@@ -248,7 +259,7 @@ bool ResonatorEngine::advanceIsExact(float fs) const {
     alignas(16) double delay[kNumStrings];
     delays(terms, delay);
     for (double d : delay) {
-        if (!(d >= 1.0 && d <= lines_->length - 1.0)) return false;
+        if (!(d >= 1.0 && d <= lines_.length - 1.0)) return false;
         const double below = std::floor(d);
         if (d != below && (d - below <= kWholeNumberMargin || below + 1.0 - d <= kWholeNumberMargin)) return false;
     }
@@ -329,7 +340,7 @@ std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, flo
         for (std::int32_t p : readPos_) highest = std::max(highest, p);
         const std::int32_t run = std::min(n - i, kLineLength - highest);
         Taps at;
-        float* const lines = lines_->first;
+        float* const lines = lines_.first;
         for (int s = 0; s < kNumStrings; ++s) at.read[s] = lines + s * kLineStride + readPos_[s];
         at.write = lines + writePos_;
         const float* l = inL + i;
@@ -389,7 +400,7 @@ std::int32_t ResonatorEngine::runGliding(const float* inL, const float* inR, flo
     using namespace resonator_kernel;
     constexpr bool kStandard = std::is_same_v<Geometry, StandardGeometry>;
     const std::int32_t mask = geometry.mask;
-    float* const lines = lines_->first;
+    float* const lines = lines_.first;
     constexpr int kAhead = 16;
     const Constants k(v);
     const float fs = std::bit_cast<float>(v.sampleRate);
@@ -447,8 +458,8 @@ std::int32_t ResonatorEngine::runStretch(const float* inL, const float* inR, flo
     const bool single = outR == nullptr;
     // Single silenced samples and longer lines are rare enough for the one
     // loop that takes any line length.
-    if (Mode == Excite::Silence || lines_->length != kLineLength) {
-        const AnyGeometry geometry{lines_->stride, lines_->mask};
+    if (Mode == Excite::Silence || lines_.length != kLineLength) {
+        const AnyGeometry geometry{lines_.stride, lines_.mask};
         return single ? runGliding<AnyGeometry, Mode, true>(inL, inR, outL, outR, i, n, v, geometry)
                       : runGliding<AnyGeometry, Mode, false>(inL, inR, outL, outR, i, n, v, geometry);
     }

@@ -115,8 +115,8 @@ public:
     void process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t n);
 
     // Audio-thread state, for inspection between blocks.
-    const float* line(int string) const { return lines_->first + string * lines_->stride; }
-    std::int32_t lineLength() const { return lines_->length; }
+    const float* line(int string) const { return lines_.first + string * lines_.stride; }
+    std::int32_t lineLength() const { return lines_.length; }
     std::int32_t readPosition(int string) const { return readPos_[string]; }
     std::int32_t writePosition() const { return writePos_; }
     float lowpass(int string) const { return lowpass_[string]; }
@@ -169,7 +169,8 @@ private:
     // Twelve lines of one length in one zeroed allocation; line s starts
     // at first + s * stride, 64-byte aligned.
     struct Lines {
-        static Lines* create(std::int32_t length);  // null without memory
+        bool allocate(std::int32_t lineLength);  // false without memory
+        void swapWith(Lines& other);             // all but nextRetired
         std::int32_t length = 0, mask = 0, stride = 0;
         float* first = nullptr;
         std::unique_ptr<float[]> storage;
@@ -224,16 +225,16 @@ private:
     AtomicFloat transpositionSampleRate_{44100.0f};
     std::atomic<bool> transpositionPending_{false};
 
-    // Lines for a new rate: offered by setSampleRate(), taken by the audio
-    // thread or reset(); the ones the audio thread gives up wait on the
-    // retired_ list until a setSampleRate() or reset() frees them.
+    // Lines for a new rate: offered by setSampleRate(), swapped in by the
+    // audio thread or reset(); the ones the audio thread gives up wait on
+    // the retired_ list until a setSampleRate() or reset() frees them.
     // plannedLength_ is the length of the newest lines, offered or in use.
     std::atomic<Lines*> offered_{nullptr};
     std::atomic<Lines*> retired_{nullptr};
     std::atomic<std::int32_t> plannedLength_{kLineLength};
 
     // Owned by the audio thread.
-    std::unique_ptr<Lines> lines_;
+    Lines lines_;
     alignas(16) std::array<std::int32_t, kNumStrings> readPos_{};
     alignas(16) std::array<float, kNumStrings> lowpass_{};
     std::int32_t writePos_ = kLineMask;
