@@ -7,6 +7,9 @@
 //   transpose   Transpose stepped before every block
 //   instances32 32 engines with static values, one block each in turn, as a
 //               project with 32 tracks would run them
+//   decay       Decay 0 and input that cancels the ±1e-9 offset, timed after
+//               ten seconds of it: the strings have decayed as far as they
+//               go (into denormals, unless processing flushes them)
 // Names are <case>/<engine>/<block>, engine "fast" (the effect's) or
 // "reference". Counters: ns_per_sample (CPU time per stereo sample frame) and
 // x_realtime (seconds of 44.1 kHz audio processed per CPU second). A summary
@@ -41,27 +44,8 @@ public:
     static constexpr const char* kName = "fast";
 
     void set(int index, float v) {
-        switch (index) {
-        case kOutput: engine_.setOutputGain(formula::outputGain(v)); break;
-        case kMix: engine_.setMix(v); break;
-        case kDecay:
-            decay_ = v;
-            engine_.setFeedback(formula::feedback(v, engine_.transpositionTarget()));
-            break;
-        case kDamp: engine_.setDamping(formula::damping(v)); break;
-        case kTranspose: {
-            const float ratio = formula::transposition(formula::transposeStep(v));
-            if (ratio != engine_.transpositionTarget()) {
-                engine_.setTransposition(ratio);
-                engine_.setFeedback(formula::feedback(decay_, ratio));
-            }
-            break;
-        }
-        case kTune: engine_.setTuningTarget(formula::tuningRatio(v)); break;
-        case kDetune: engine_.setDetuneTarget(v); break;
-        case kBypass: engine_.setBypass(formula::bypassSwitch(v)); break;
-        default: break;
-        }
+        if (index == kDecay) decay_ = v;
+        applyToEngine(engine_, index, v, decay_);
     }
     void reset() { engine_.reset(); }
     void process(const float* inL, const float* inR, float* outL, float* outR, int n) {
@@ -170,6 +154,27 @@ void Transpose(benchmark::State& state, int block) {
     count(state, block);
 }
 
+// x + ε is exactly 0 at every sample: ε starts at +1e-9 in every block and
+// alternates, and the blocks are of even size.
+void cancelOffset(Buffers& buffers) {
+    for (std::size_t i = 0; i < buffers.left.size(); ++i)
+        buffers.left[i] = buffers.right[i] = i % 2 == 0 ? -1e-9f : 1e-9f;
+}
+
+template <class Engine>
+void Decay(benchmark::State& state, int block) {
+    Buffers buffers(block, 7);
+    auto engine = prepared<Engine>(buffers, block);
+    engine->set(kDecay, 0.0f);
+    cancelOffset(buffers);
+    for (long done = 0; done < 10 * static_cast<long>(kRate); done += block) processBlock(*engine, buffers, block);
+    for (auto _ : state) {
+        processBlock(*engine, buffers, block);
+        benchmark::ClobberMemory();
+    }
+    count(state, block);
+}
+
 template <class Engine>
 void Instances(benchmark::State& state, int block) {
     std::vector<Buffers> buffers;
@@ -198,6 +203,7 @@ const Case kCases[] = {
     {"gliding", Gliding<Fast>, Gliding<Reference>},
     {"transpose", Transpose<Fast>, Transpose<Reference>},
     {"instances32", Instances<Fast>, Instances<Reference>},
+    {"decay", Decay<Fast>, Decay<Reference>},
 };
 
 void registerAll() {

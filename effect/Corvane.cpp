@@ -51,25 +51,7 @@ void Corvane::setParameter(VstInt32 index, float value) {
     if (!std::isfinite(value)) return;
     if (isParameterIndex(index)) values_[index].store(value, std::memory_order_relaxed);
 
-    switch (index) {
-    case kOutput: engine_.setOutputGain(formula::outputGain(value)); break;
-    case kMix: engine_.setMix(value); break;
-    case kDecay: engine_.setFeedback(formula::feedback(value, engine_.transpositionTarget())); break;
-    case kDamp: engine_.setDamping(formula::damping(value)); break;
-    case kTranspose: {
-        const float ratio = formula::transposition(formula::transposeStep(value));
-        if (ratio != engine_.transpositionTarget()) {
-            engine_.setTransposition(ratio);
-            const float decay = values_[kDecay].load(std::memory_order_relaxed);
-            engine_.setFeedback(formula::feedback(decay, ratio));
-        }
-        break;
-    }
-    case kTune: engine_.setTuningTarget(formula::tuningRatio(value)); break;
-    case kDetune: engine_.setDetuneTarget(value); break;
-    case kBypass: engine_.setBypass(formula::bypassSwitch(value)); break;
-    default: break;
-    }
+    applyToEngine(engine_, index, value, values_[kDecay].load(std::memory_order_relaxed));
 
     // Output, Mix and Bypass are shared by all programs.
     if (index == kOutput || index == kMix || index == kBypass) {

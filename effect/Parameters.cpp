@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "effect/FixedPoint.h"
+#include "effect/ResonatorEngine.h"
 #include "effect/SafeConvert.h"
 
 namespace formula {
@@ -50,6 +51,27 @@ std::int32_t bypassSwitch(float v) {
 }
 
 }  // namespace formula
+
+void applyToEngine(ResonatorEngine& engine, std::int32_t index, float v, float decay) {
+    switch (index) {
+    case kOutput: engine.setOutputGain(formula::outputGain(v)); break;
+    case kMix: engine.setMix(v); break;
+    case kDecay: engine.setFeedback(formula::feedback(v, engine.transpositionTarget())); break;
+    case kDamp: engine.setDamping(formula::damping(v)); break;
+    case kTranspose: {
+        const float ratio = formula::transposition(formula::transposeStep(v));
+        if (ratio != engine.transpositionTarget()) {
+            engine.setTransposition(ratio);
+            engine.setFeedback(formula::feedback(decay, ratio));
+        }
+        break;
+    }
+    case kTune: engine.setTuningTarget(formula::tuningRatio(v)); break;
+    case kDetune: engine.setDetuneTarget(v); break;
+    case kBypass: engine.setBypass(formula::bypassSwitch(v)); break;
+    default: break;
+    }
+}
 
 void formatParameterDisplay(std::int32_t index, float v, char* text) {
     if (!isParameterIndex(index)) {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+class ResonatorEngine;
+
 enum ParameterIndex : std::int32_t {
     kOutput = 0,
     kMix,
@@ -62,3 +64,8 @@ float transposition(std::int32_t step);                 // 2^((step-24)/12)
 float tuningRatio(float v);                             // 1.12246^v / 1.05946
 std::int32_t bypassSwitch(float v);                     // non-zero = on
 }  // namespace formula
+
+// Sets the engine values that parameter `index` at value v gives. A Transpose
+// change also computes the feedback again, from `decay`, the stored Decay
+// value; a Transpose value on the present step changes nothing.
+void applyToEngine(ResonatorEngine& engine, std::int32_t index, float v, float decay);

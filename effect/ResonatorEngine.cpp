@@ -4,7 +4,11 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <new>
+#include <type_traits>
+#include <utility>
 
+#include "effect/FloatEnvironment.h"
 #include "effect/ResonatorKernel.h"
 #include "effect/SafeConvert.h"
 
@@ -51,18 +55,94 @@ constexpr std::size_t kAlignFloats = 16;
 // magnitudes here).
 constexpr double kWholeNumberMargin = 0x1p-30;
 
+// The longest delay the parameters give, in samples per hertz of sample
+// rate: string 0 (110 Hz, lengthened by 0.015·1.11 at full Detune) at
+// Transpose −24 (ratio 0.25) and Tune −100 cents (ratio 1/1.05946).
+constexpr double kLongestDelayPerHertz = (1.0 + 0.015 * 1.11) / (0.25 / 1.05946 * 110.0);
+
 inline std::uint32_t bitsOf(float x) { return std::bit_cast<std::uint32_t>(x); }
 
 }  // namespace
 
 const std::array<ResonatorEngine::StringInfo, ResonatorEngine::kNumStrings> ResonatorEngine::kStrings = kStringTable;
 
-ResonatorEngine::ResonatorEngine() {
-    storage_ = std::make_unique<float[]>(kNumStrings * kLineStride + kAlignFloats);  // zeroed
-    const auto address = reinterpret_cast<std::uintptr_t>(storage_.get());
+bool ResonatorEngine::Lines::allocate(std::int32_t lineLength) {
+    const std::int32_t lineStride = lineLength + kLinePadding;
+    const std::size_t floats = static_cast<std::size_t>(kNumStrings) * lineStride + kAlignFloats;
+    storage.reset(new (std::nothrow) float[floats]());  // zeroed
+    if (!storage) return false;
+    length = lineLength;
+    mask = lineLength - 1;
+    stride = lineStride;
+    const auto address = reinterpret_cast<std::uintptr_t>(storage.get());
     const std::size_t skip = (kAlignFloats - (address / sizeof(float)) % kAlignFloats) % kAlignFloats;
-    lines_ = storage_.get() + skip;
+    first = storage.get() + skip;
+    return true;
+}
+
+void ResonatorEngine::Lines::swapWith(Lines& other) {
+    std::swap(length, other.length);
+    std::swap(mask, other.mask);
+    std::swap(stride, other.stride);
+    std::swap(first, other.first);
+    std::swap(storage, other.storage);
+}
+
+ResonatorEngine::ResonatorEngine() {
+    if (!lines_.allocate(kLineLength)) throw std::bad_alloc();
     reset();
+}
+
+ResonatorEngine::~ResonatorEngine() {
+    delete offered_.load(std::memory_order_acquire);
+    freeRetiredLines();
+}
+
+std::int32_t ResonatorEngine::lineLengthFor(float rate) {
+    // A sample to spare for rounding; NaN keeps the standard length.
+    const double longest = static_cast<double>(rate) * kLongestDelayPerHertz + 1.0;
+    std::int32_t length = kLineLength;
+    while (length < kMaxLineLength && longest > length - 1) length *= 2;
+    return length;
+}
+
+void ResonatorEngine::setSampleRate(float rate) {
+    const std::int32_t length = lineLengthFor(rate);
+    if (length != plannedLength_.load(std::memory_order_relaxed)) {
+        freeRetiredLines();
+        std::unique_ptr<Lines> fresh(new (std::nothrow) Lines);
+        if (fresh && fresh->allocate(length)) {
+            // Lines offered before and not taken up were never touched by the
+            // audio thread.
+            delete offered_.exchange(fresh.release(), std::memory_order_acq_rel);
+            plannedLength_.store(length, std::memory_order_relaxed);
+        }
+    }
+    sampleRate_.store(rate);
+}
+
+// Takes every retired set at once, so the audio thread's pushes never meet a
+// half-taken list.
+void ResonatorEngine::freeRetiredLines() {
+    for (Lines* lines = retired_.exchange(nullptr, std::memory_order_acquire); lines;)
+        delete std::exchange(lines, lines->nextRetired);
+}
+
+// Between two samples on the audio thread: swaps in lines offered for a new
+// rate; the offered object, now holding the old ones, goes onto the retired
+// list.
+inline void ResonatorEngine::takeOfferedLines() {
+    if (offered_.load(std::memory_order_relaxed) == nullptr) return;
+    Lines* next = offered_.exchange(nullptr, std::memory_order_acquire);
+    if (!next) return;
+    lines_.swapWith(*next);
+    next->nextRetired = retired_.load(std::memory_order_relaxed);
+    while (!retired_.compare_exchange_weak(next->nextRetired, next, std::memory_order_release,
+                                           std::memory_order_relaxed)) {
+    }
+    lowpass_.fill(0.0f);
+    writePos_ &= lines_.mask;
+    updateReadPositions(sampleRate_.load());
 }
 
 void ResonatorEngine::setTransposition(float ratio) {
@@ -72,9 +152,14 @@ void ResonatorEngine::setTransposition(float ratio) {
 }
 
 void ResonatorEngine::reset() {
-    std::fill_n(lines_, kNumStrings * kLineStride, 0.0f);
+    if (Lines* next = offered_.exchange(nullptr, std::memory_order_acquire)) {
+        lines_.swapWith(*next);
+        delete next;
+    }
+    freeRetiredLines();
+    std::fill_n(lines_.first, kNumStrings * lines_.stride, 0.0f);
     lowpass_.fill(0.0f);
-    writePos_ = kLineMask;
+    writePos_ = lines_.mask;
     transpositionPending_.store(false, std::memory_order_relaxed);
     transposition_ = transpositionTarget_.load();
     tuning_ = tuningTarget_.load();
@@ -89,7 +174,8 @@ void ResonatorEngine::applyPendingTransposition() {
     transposition_ = transpositionTarget_.load();
     // Shorter or longer strings start from silence; older signal further
     // back in the lines is kept.
-    for (int s = 0; s < kNumStrings; ++s) std::fill_n(lines_ + s * kLineStride, kClearedOnTranspose, 0.0f);
+    const std::int32_t quarter = lines_.length / 4;  // kClearedOnTranspose for the standard lines
+    for (int s = 0; s < kNumStrings; ++s) std::fill_n(lines_.first + s * lines_.stride, quarter, 0.0f);
     updateReadPositions(transpositionSampleRate_.load());
 }
 
@@ -129,17 +215,20 @@ void ResonatorEngine::delays(const DelayTerms& terms, double* out) const {
     for (int s = 0; s < kNumStrings; s += 2) _mm_store_pd(out + s, delayPair(terms.moved, s, fs, detune, ratio));
 }
 
-void ResonatorEngine::updateReadPositions(float fs) { derivePositions(fs, writePos_, readPos_.data()); }
+void ResonatorEngine::updateReadPositions(float fs) {
+    derivePositions(fs, writePos_, readPos_.data(), lines_.length);
+}
 
-// The read-position formula at write position w: (int)(w − D + 16384) AND
-// 16383, the conversion toward zero. Notes what the positions came from.
-inline void ResonatorEngine::derivePositions(float rate, std::int32_t w, std::int32_t* out) {
+// The read-position formula at write position w, for lines of length L:
+// (int)(w − D + L) AND (L − 1), the conversion toward zero (L = 16384 for
+// the standard lines). Notes what the positions came from.
+inline void ResonatorEngine::derivePositions(float rate, std::int32_t w, std::int32_t* out, std::int32_t length) {
     const DelayTerms& terms = termsFor(rate);
     const __m128d fs = _mm_set1_pd(static_cast<double>(rate));
     const __m128d detune = _mm_set1_pd(static_cast<double>(detune_));
     const __m128d ratio = _mm_set1_pd(static_cast<double>(tuning_ * transposition_));
     const __m128d write = _mm_set1_pd(static_cast<double>(w));
-    const __m128d wrap = _mm_set1_pd(16384.0);
+    const __m128d wrap = _mm_set1_pd(static_cast<double>(length));
     const __m128i invalid = _mm_set1_epi32(std::numeric_limits<std::int32_t>::min());
     for (int s = 0; s < kNumStrings; s += 4) {
         const __m128d x0 = _mm_add_pd(_mm_sub_pd(write, delayPair(terms.moved, s, fs, detune, ratio)), wrap);
@@ -154,15 +243,15 @@ inline void ResonatorEngine::derivePositions(float rate, std::int32_t w, std::in
             for (int k = 0; k < 4; ++k) fixed[k] = truncToInt32(x[k]);
             whole = _mm_load_si128(reinterpret_cast<const __m128i*>(fixed));
         }
-        _mm_store_si128(reinterpret_cast<__m128i*>(out + s), _mm_and_si128(whole, _mm_set1_epi32(kLineMask)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(out + s), _mm_and_si128(whole, _mm_set1_epi32(length - 1)));
     }
     source_ = {bitsOf(rate), bitsOf(tuning_), bitsOf(detune_), bitsOf(transposition_), false, false};
 }
 
 // Deriving the positions at write position w + 1 gives those at w advanced
-// by one, for every w, when each delay lies in [1, 16383] and is a whole
+// by one, for every w, when each delay lies in [1, L − 1] and is a whole
 // number (exact arithmetic throughout) or clearly not one: the whole part of
-// w − D + 16384 then moves with w alone. Other delays (only reachable with
+// w − D + L then moves with w alone. Other delays (only reachable with
 // values far outside the parameters' ranges) are derived at every sample.
 bool ResonatorEngine::advanceIsExact(float fs) const {
     DelayTerms terms;
@@ -170,7 +259,7 @@ bool ResonatorEngine::advanceIsExact(float fs) const {
     alignas(16) double delay[kNumStrings];
     delays(terms, delay);
     for (double d : delay) {
-        if (!(d >= 1.0 && d <= 16383.0)) return false;
+        if (!(d >= 1.0 && d <= lines_.length - 1.0)) return false;
         const double below = std::floor(d);
         if (d != below && (d - below <= kWholeNumberMargin || below + 1.0 - d <= kWholeNumberMargin)) return false;
     }
@@ -221,9 +310,9 @@ inline bool ResonatorEngine::settled(const Values& v) {
 
 namespace {
 
-void advance(std::int32_t* positions, std::int32_t by) {
+void advance(std::int32_t* positions, std::int32_t by, std::int32_t lineMask) {
     const __m128i step = _mm_set1_epi32(by);
-    const __m128i mask = _mm_set1_epi32(ResonatorEngine::kLineMask);
+    const __m128i mask = _mm_set1_epi32(lineMask);
     for (int s = 0; s < kNumStrings; s += 4) {
         auto* p = reinterpret_cast<__m128i*>(positions + s);
         _mm_store_si128(p, _mm_and_si128(_mm_add_epi32(_mm_load_si128(p), step), mask));
@@ -232,11 +321,12 @@ void advance(std::int32_t* positions, std::int32_t by) {
 
 }  // namespace
 
-// Samples i.. with the values v and nothing moving, until the block ends or
-// a value differs from v (the caller then looks again). The first sample is
-// processed with v as loaded by the caller; every later one reads the values
-// again. Returns the index of the first sample not processed.
-template <bool Bypass, bool SingleOutput>
+// Samples i..n−1 with the values v and nothing moving, on the standard
+// lines, until n or a value differs from v (the caller then looks again).
+// The first sample is processed with v as loaded by the caller; every later
+// one reads the values again. Returns the index of the first sample not
+// processed.
+template <ResonatorEngine::Excite Mode, bool SingleOutput>
 std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                                          std::int32_t n, const Values& v) {
     using namespace resonator_kernel;
@@ -250,8 +340,9 @@ std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, flo
         for (std::int32_t p : readPos_) highest = std::max(highest, p);
         const std::int32_t run = std::min(n - i, kLineLength - highest);
         Taps at;
-        for (int s = 0; s < kNumStrings; ++s) at.read[s] = lines_ + s * kLineStride + readPos_[s];
-        at.write = lines_ + writePos_;
+        float* const lines = lines_.first;
+        for (int s = 0; s < kNumStrings; ++s) at.read[s] = lines + s * kLineStride + readPos_[s];
+        at.write = lines + writePos_;
         const float* l = inL + i;
         const float* r = inR + i;
         float* ol = outL + i;
@@ -259,12 +350,12 @@ std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, flo
         std::int32_t j = 0;
         do {
             at.j = j;
-            sample<Bypass, SingleOutput>(at, lp, k, l + j, r + j, ol + j, orr + j, offset);
+            sample<Mode, SingleOutput>(at, lp, k, l + j, r + j, ol + j, orr + j, offset);
             offset = flipped(offset);
             ++j;
         } while (j < run && valuesUnchanged(v));
         writePos_ = (writePos_ + j) & kLineMask;
-        advance(readPos_.data(), j);
+        advance(readPos_.data(), j, kLineMask);
         i += j;
         if (j < run || i == n || !valuesUnchanged(v)) break;
     }
@@ -295,18 +386,21 @@ inline void ResonatorEngine::glide(const Values& v) {
     }
 }
 
-// Samples i.. with the values v while a glide moves or the positions need
-// deriving, until the block ends, a value differs from v or nothing moves
-// any more. The glides and the read positions depend on nothing the strings
+// Samples i..n−1 with the values v while a glide moves or the positions
+// need deriving, until n, a value differs from v or (on the standard lines)
+// nothing moves any more. The glides and the read positions depend on nothing the strings
 // do, so they are worked out for up to kAhead samples first, assuming v
 // stays; the divisions of those samples then run side by side instead of
 // each waiting for the last. Should a value change, what was worked out
 // for the samples from there on is dropped. Returns the index of the first
 // sample not processed.
-template <bool Bypass, bool SingleOutput>
+template <class Geometry, ResonatorEngine::Excite Mode, bool SingleOutput>
 std::int32_t ResonatorEngine::runGliding(const float* inL, const float* inR, float* outL, float* outR,
-                                         std::int32_t i, std::int32_t n, const Values& v) {
+                                         std::int32_t i, std::int32_t n, const Values& v, Geometry geometry) {
     using namespace resonator_kernel;
+    constexpr bool kStandard = std::is_same_v<Geometry, StandardGeometry>;
+    const std::int32_t mask = geometry.mask;
+    float* const lines = lines_.first;
     constexpr int kAhead = 16;
     const Constants k(v);
     const float fs = std::bit_cast<float>(v.sampleRate);
@@ -328,8 +422,8 @@ std::int32_t ResonatorEngine::runGliding(const float* inL, const float* inR, flo
             if (positionsAdvance(v.sampleRate))
                 std::copy(positions[q], positions[q] + kNumStrings, positions[q + 1]);
             else
-                derivePositions(fs, (w + q) & kLineMask, positions[q + 1]);
-            advance(positions[q + 1], 1);
+                derivePositions(fs, (w + q) & mask, positions[q + 1], mask + 1);
+            advance(positions[q + 1], 1, mask);
             tuning[q + 1] = tuning_;
             detune[q + 1] = detune_;
             source[q + 1] = source_;
@@ -337,8 +431,8 @@ std::int32_t ResonatorEngine::runGliding(const float* inL, const float* inR, flo
 
         int q = 0;
         do {
-            const PositionTaps at{lines_, positions[q], (w + q) & kLineMask};
-            sample<Bypass, SingleOutput>(at, lp, k, inL + i + q, inR + i + q, outL + i + q,
+            const PositionTaps<Geometry> at{lines, positions[q], (w + q) & mask, geometry};
+            sample<Mode, SingleOutput>(at, lp, k, inL + i + q, inR + i + q, outL + i + q,
                                          SingleOutput ? nullptr : outR + i + q, offset);
             offset = flipped(offset);
             ++q;
@@ -348,35 +442,55 @@ std::int32_t ResonatorEngine::runGliding(const float* inL, const float* inR, flo
         tuning_ = tuning[q];
         detune_ = detune[q];
         source_ = source[q];
-        writePos_ = (w + q) & kLineMask;
+        writePos_ = (w + q) & mask;
         i += q;
-        if (q < m || i == n || !valuesUnchanged(v) || settled(v)) break;
+        if (q < m || i == n || !valuesUnchanged(v) || (kStandard && settled(v))) break;
     }
     lp.store(lowpass_.data());
     return i;
 }
 
-void ResonatorEngine::process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t n) {
+// Samples i..n−1 excited as Mode says, on whatever lines are in use.
+template <ResonatorEngine::Excite Mode>
+std::int32_t ResonatorEngine::runStretch(const float* inL, const float* inR, float* outL, float* outR,
+                                         std::int32_t i, std::int32_t n, const Values& v) {
+    using namespace resonator_kernel;
     const bool single = outR == nullptr;
+    // Single silenced samples and longer lines are rare enough for the one
+    // loop that takes any line length.
+    if (Mode == Excite::Silence || lines_.length != kLineLength) {
+        const AnyGeometry geometry{lines_.stride, lines_.mask};
+        return single ? runGliding<AnyGeometry, Mode, true>(inL, inR, outL, outR, i, n, v, geometry)
+                      : runGliding<AnyGeometry, Mode, false>(inL, inR, outL, outR, i, n, v, geometry);
+    }
+    if constexpr (Mode != Excite::Silence) {
+        if (settled(v))
+            return single ? runSettled<Mode, true>(inL, inR, outL, outR, i, n, v)
+                          : runSettled<Mode, false>(inL, inR, outL, outR, i, n, v);
+    }
+    const StandardGeometry geometry;
+    return single ? runGliding<StandardGeometry, Mode, true>(inL, inR, outL, outR, i, n, v, geometry)
+                  : runGliding<StandardGeometry, Mode, false>(inL, inR, outL, outR, i, n, v, geometry);
+}
+
+void ResonatorEngine::process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t n) {
+    if (n <= 0) return;
+    const FloatEnvironment environment;
+    std::int32_t unfit = resonator_kernel::firstUnfitSample(inL, inR, 0, n);
     std::int32_t i = 0;
     while (i < n) {
+        takeOfferedLines();
         if (transpositionPending_.load(std::memory_order_relaxed)) applyPendingTransposition();
         const Values v = loadValues();
         const bool bypass = v.bypass != 0;
-        if (settled(v)) {
-            if (bypass)
-                i = single ? runSettled<true, true>(inL, inR, outL, outR, i, n, v)
-                           : runSettled<true, false>(inL, inR, outL, outR, i, n, v);
-            else
-                i = single ? runSettled<false, true>(inL, inR, outL, outR, i, n, v)
-                           : runSettled<false, false>(inL, inR, outL, outR, i, n, v);
+        if (i < unfit) {
+            i = bypass ? runStretch<Excite::Bypassed>(inL, inR, outL, outR, i, unfit, v)
+                       : runStretch<Excite::Input>(inL, inR, outL, outR, i, unfit, v);
         } else {
-            if (bypass)
-                i = single ? runGliding<true, true>(inL, inR, outL, outR, i, n, v)
-                           : runGliding<true, false>(inL, inR, outL, outR, i, n, v);
-            else
-                i = single ? runGliding<false, true>(inL, inR, outL, outR, i, n, v)
-                           : runGliding<false, false>(inL, inR, outL, outR, i, n, v);
+            // Bypassed, the strings never hear the input anyway.
+            i = bypass ? runStretch<Excite::Bypassed>(inL, inR, outL, outR, i, i + 1, v)
+                       : runStretch<Excite::Silence>(inL, inR, outL, outR, i, i + 1, v);
+            unfit = resonator_kernel::firstUnfitSample(inL, inR, i, n);
         }
     }
 }

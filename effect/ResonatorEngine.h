@@ -8,6 +8,19 @@
 // sample, so a block never sees half of it. reset() and process() must not
 // overlap (the host never suspends or resumes while processing).
 //
+// Line length: 16384 samples hold every delay the parameters give up to
+// about 418 kHz. A rate that needs longer lines (or, after such a rate, the
+// standard ones again) has them allocated by setSampleRate() on the caller's
+// thread, never by process(). Hosts set the rate while suspended, and the
+// next reset() takes the new lines up. Should the rate change while another
+// thread processes, the new lines are handed over through an atomic pointer
+// and the audio thread swaps them in between two samples; the lines it gave
+// up are freed by the next setSampleRate() or reset(), never by process().
+// A swap mid-processing starts the strings from silence, as a reset would.
+// setSampleRate() calls come one at a time (the host's dispatcher makes
+// them); two at once stay memory-safe but may leave lines that fit the
+// other call's rate.
+//
 // Speed: deriving the twelve read positions takes twelve divisions. They only
 // need deriving when the sample rate or the current tuning, detune or
 // transposition changed, or after a reset; otherwise the positions of the
@@ -19,7 +32,15 @@
 // that the divisions overlap. Both loops still read the engine values at
 // every sample and leave as soon as one differs. The twelve strings share
 // SSE2 registers (see ResonatorKernel.h). The output is bit for bit that of
-// the plain per-sample algorithm.
+// the plain per-sample algorithm. Longer lines than the standard ones run
+// through the gliding loop only.
+//
+// Robustness: a sample whose excitation would not be finite (a NaN or
+// infinite input, or two inputs whose sum overflows) excites the strings as
+// silence would; its dry share passes through, so only that output sample
+// carries it. Each block is checked for such samples before it runs, so
+// blocks without any take the usual path. process() flushes denormals to
+// zero while it runs (see FloatEnvironment.h).
 #pragma once
 
 #include <array>
@@ -31,14 +52,16 @@
 class ResonatorEngine {
 public:
     static constexpr int kNumStrings = 12;
-    static constexpr int kLineLength = 16384;  // samples per delay line
+    static constexpr int kLineLength = 16384;  // samples per delay line, at rates up to about 418 kHz
     static constexpr int kLineMask = kLineLength - 1;
-    static constexpr int kClearedOnTranspose = 4096;  // samples zeroed at a transposition change
+    static constexpr int kMaxLineLength = 131072;  // enough up to about 3.3 MHz; beyond, delays wrap
+    static constexpr int kClearedOnTranspose = 4096;  // samples zeroed at a transposition change (a quarter)
     static constexpr float kDenormalOffset = 1e-9f;
-    // The lines lie in one allocation, this many floats apart: a few cache
-    // lines more than a line's length, so that the twelve samples written at
-    // the same index do not all compete for one cache set.
-    static constexpr int kLineStride = kLineLength + 80;
+    // The lines lie in one allocation, this many floats more than a line's
+    // length apart (a few cache lines), so that the twelve samples written
+    // at the same index do not all compete for one cache set.
+    static constexpr int kLinePadding = 80;
+    static constexpr int kLineStride = kLineLength + kLinePadding;
 
     struct StringInfo {
         double frequency;  // Hz, before transposition and tuning
@@ -48,8 +71,15 @@ public:
     static const std::array<StringInfo, kNumStrings> kStrings;
 
     ResonatorEngine();  // allocates the twelve lines; state as after reset()
+    ~ResonatorEngine();
     ResonatorEngine(const ResonatorEngine&) = delete;
     ResonatorEngine& operator=(const ResonatorEngine&) = delete;
+
+    // The line length a sample rate needs: the smallest power of two from
+    // kLineLength on that holds the longest delay the parameters give
+    // (string 0, Transpose -24, Tune -100 cents, full Detune), at most
+    // kMaxLineLength.
+    static std::int32_t lineLengthFor(float rate);
 
     // Engine values (any thread).
     void setOutputGain(float gain) { gain_.store(gain); }
@@ -59,7 +89,9 @@ public:
     void setTuningTarget(float ratio) { tuningTarget_.store(ratio); }
     void setDetuneTarget(float amount) { detuneTarget_.store(amount); }
     void setBypass(std::int32_t on) { bypass_.store(on, std::memory_order_relaxed); }
-    void setSampleRate(float rate) { sampleRate_.store(rate); }
+    // Allocates lines of another length here when the rate needs them (on
+    // the caller's thread; without memory the present lines stay).
+    void setSampleRate(float rate);
     // Moves all strings at once (no glide); the audio thread then clears the
     // first quarter of every line and recomputes the read positions.
     void setTransposition(float ratio);
@@ -74,7 +106,8 @@ public:
     std::int32_t bypass() const { return bypass_.load(std::memory_order_relaxed); }
     float sampleRate() const { return sampleRate_.load(); }
 
-    // Clears the strings and ends every glide.
+    // Clears the strings and ends every glide; takes up lines allocated for
+    // a new rate.
     void reset();
 
     // One block. outR null: a single output receives (L + R)·gain·0.5.
@@ -82,7 +115,8 @@ public:
     void process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t n);
 
     // Audio-thread state, for inspection between blocks.
-    const float* line(int string) const { return lines_ + string * kLineStride; }
+    const float* line(int string) const { return lines_.first + string * lines_.stride; }
+    std::int32_t lineLength() const { return lines_.length; }
     std::int32_t readPosition(int string) const { return readPos_[string]; }
     std::int32_t writePosition() const { return writePos_; }
     float lowpass(int string) const { return lowpass_[string]; }
@@ -102,6 +136,13 @@ public:
         std::uint32_t gain, mix, feedback, damping, tuningTarget, detuneTarget, sampleRate;
         std::int32_t bypass;
     };
+
+    // What excites the strings in a stretch of samples, and what the dry
+    // path carries. Input: the input with ε added, both. Bypassed: the
+    // strings receive ε alone, the dry path the input as it is. Silence: a
+    // sample whose excitation would not be finite; the strings receive what
+    // silent input would give them (ε), the dry path the input with ε added.
+    enum class Excite { Input, Bypassed, Silence };
 
 private:
     // A float engine value: one relaxed 32-bit load or store.
@@ -125,6 +166,17 @@ private:
         bool advanceExact = false;
     };
 
+    // Twelve lines of one length in one zeroed allocation; line s starts
+    // at first + s * stride, 64-byte aligned.
+    struct Lines {
+        bool allocate(std::int32_t lineLength);  // false without memory
+        void swapWith(Lines& other);             // all but nextRetired
+        std::int32_t length = 0, mask = 0, stride = 0;
+        float* first = nullptr;
+        std::unique_ptr<float[]> storage;
+        Lines* nextRetired = nullptr;
+    };
+
     Values loadValues() const;
     bool valuesUnchanged(const Values& v) const;
     bool positionsAdvance(std::uint32_t sampleRate);
@@ -140,14 +192,20 @@ private:
     const DelayTerms& termsFor(float fs);
     void delays(const DelayTerms& terms, double* out) const;
     void updateReadPositions(float fs);
-    void derivePositions(float fs, std::int32_t w, std::int32_t* out);
+    void derivePositions(float fs, std::int32_t w, std::int32_t* out, std::int32_t length);
     bool advanceIsExact(float fs) const;
 
-    template <bool Bypass, bool SingleOutput>
+    void takeOfferedLines();
+    void freeRetiredLines();
+
+    template <Excite Mode, bool SingleOutput>
     std::int32_t runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);
-    template <bool Bypass, bool SingleOutput>
+    template <class Geometry, Excite Mode, bool SingleOutput>
     std::int32_t runGliding(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                            std::int32_t n, const Values& v, Geometry geometry);
+    template <Excite Mode>
+    std::int32_t runStretch(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);
     void glide(const Values& v);
 
@@ -167,9 +225,16 @@ private:
     AtomicFloat transpositionSampleRate_{44100.0f};
     std::atomic<bool> transpositionPending_{false};
 
+    // Lines for a new rate: offered by setSampleRate(), swapped in by the
+    // audio thread or reset(); the ones the audio thread gives up wait on
+    // the retired_ list until a setSampleRate() or reset() frees them.
+    // plannedLength_ is the length of the newest lines, offered or in use.
+    std::atomic<Lines*> offered_{nullptr};
+    std::atomic<Lines*> retired_{nullptr};
+    std::atomic<std::int32_t> plannedLength_{kLineLength};
+
     // Owned by the audio thread.
-    std::unique_ptr<float[]> storage_;
-    float* lines_ = nullptr;  // line s starts at lines_ + s * kLineStride, 64-byte aligned
+    Lines lines_;
     alignas(16) std::array<std::int32_t, kNumStrings> readPos_{};
     alignas(16) std::array<float, kNumStrings> lowpass_{};
     std::int32_t writePos_ = kLineMask;

@@ -11,6 +11,8 @@
 
 #include <emmintrin.h>
 
+#include <cfloat>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -71,17 +73,30 @@ struct Taps {
     float* at(int s) const { return write + j + s * kStride; }
 };
 
+// How the lines lie: the standard ones, known when compiling, or lines of
+// any length.
+struct StandardGeometry {
+    static constexpr std::ptrdiff_t stride = kStride;
+    static constexpr std::int32_t mask = ResonatorEngine::kLineMask;
+};
+struct AnyGeometry {
+    std::ptrdiff_t stride;
+    std::int32_t mask;
+};
+
 // The same from the twelve read positions themselves, for samples whose
 // positions were derived one by one: line s at position p is
-// lines[s·kStride + p].
+// lines[s·stride + p].
+template <class Geometry>
 struct PositionTaps {
     float* lines;
     const std::int32_t* position;
     std::ptrdiff_t write;
+    Geometry geometry;
 
-    float y(int s) const { return lines[s * kStride + position[s]]; }
-    const float* tap(int line, int of) const { return lines + line * kStride + position[of]; }
-    float* at(int s) const { return lines + s * kStride + write; }
+    float y(int s) const { return lines[s * geometry.stride + position[s]]; }
+    const float* tap(int line, int of) const { return lines + line * geometry.stride + position[of]; }
+    float* at(int s) const { return lines + s * geometry.stride + write; }
 };
 
 // ε as a vector, all lanes equal; flips sign every sample.
@@ -121,18 +136,22 @@ CORVANE_KERNEL_INLINE __m128 tapPair(const Access& at, int k) {
 
 // Steps 1 to 5 and 9 of a sample: input, lowpass, feedback write, the two
 // sums, wet and dry, output. offset is ε broadcast.
-template <bool Bypass, bool SingleOutput, class Access>
+template <ResonatorEngine::Excite Mode, bool SingleOutput, class Access>
 CORVANE_KERNEL_INLINE void sample(const Access& at, Lowpass& lp, const Constants& k, const float* inL, const float* inR,
                                   float* outL, float* outR, __m128 offset) {
     // Input: lanes 0 and 1 hold left and right.
     __m128 dry = _mm_unpacklo_ps(_mm_load_ss(inL), _mm_load_ss(inR));
     __m128d e;
-    if constexpr (Bypass) {
+    if constexpr (Mode == ResonatorEngine::Excite::Bypassed) {
         e = _mm_cvtps_pd(offset);  // the strings receive only ε
     } else {
         dry = _mm_add_ps(dry, offset);
-        const __m128 sum = _mm_add_ps(dry, _mm_shuffle_ps(dry, dry, _MM_SHUFFLE(3, 2, 0, 1)));  // xL + xR twice
-        e = _mm_mul_pd(_mm_cvtps_pd(sum), _mm_set1_pd(0.5));
+        if constexpr (Mode == ResonatorEngine::Excite::Silence) {
+            e = _mm_cvtps_pd(offset);  // (ε + ε)·0.5, exactly what silent input gives
+        } else {
+            const __m128 sum = _mm_add_ps(dry, _mm_shuffle_ps(dry, dry, _MM_SHUFFLE(3, 2, 0, 1)));  // xL + xR twice
+            e = _mm_mul_pd(_mm_cvtps_pd(sum), _mm_set1_pd(0.5));
+        }
     }
 
     // Lowpass.
@@ -177,6 +196,33 @@ CORVANE_KERNEL_INLINE void sample(const Access& at, Lowpass& lp, const Constants
         _mm_store_ss(outL, out);
         _mm_store_ss(outR, _mm_shuffle_ps(out, out, 1));
     }
+}
+
+// Whether the excitation sum (xL + ε) + (xR + ε), in float32 as sample()
+// forms it, is finite: the same as asking whether inL + inR is, since ε
+// (1e-9) leaves every value of 2^-5 and more unchanged, and a sum of
+// smaller values can neither overflow nor become one that does.
+inline bool fit(float inL, float inR) { return std::fabs(inL + inR) <= FLT_MAX; }
+
+// The first sample of i..n−1 whose excitation would not be finite: a NaN or
+// an infinite input, or two inputs whose sum overflows; n if there is none.
+// Blocks without one cost a pass of a few instructions per four samples:
+// s − s is +0 for every finite s (rounding to nearest) and NaN otherwise.
+inline std::int32_t firstUnfitSample(const float* inL, const float* inR, std::int32_t i, std::int32_t n) {
+    auto check = [inL, inR](std::int32_t at) {
+        const __m128 sum = _mm_add_ps(_mm_loadu_ps(inL + at), _mm_loadu_ps(inR + at));
+        return _mm_sub_ps(sum, sum);
+    };
+    __m128 any = _mm_setzero_ps();
+    std::int32_t k = i;
+    for (; k + 16 <= n; k += 16)
+        any = _mm_or_ps(any, _mm_or_ps(_mm_or_ps(check(k), check(k + 4)), _mm_or_ps(check(k + 8), check(k + 12))));
+    for (; k + 4 <= n; k += 4) any = _mm_or_ps(any, check(k));
+    bool allFit = _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_castps_si128(any), _mm_setzero_si128())) == 0xFFFF;
+    for (; k < n; ++k) allFit = allFit && fit(inL[k], inR[k]);
+    if (allFit) return n;
+    while (fit(inL[i], inR[i])) ++i;
+    return i;
 }
 
 }  // namespace resonator_kernel

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "ReferenceEngine.h"
 #include "effect/Corvane.h"
 
 namespace enginetest {
@@ -124,5 +125,24 @@ inline VstSpeakerArrangement arrangement(VstInt32 channels) {
     a.numChannels = channels;
     return a;
 }
+
+// The same engine values for the effect's engine and the plain model, both
+// reset after.
+struct EngineValues {
+    float gain = 1.0f, mix = 0.5f, feedback = 0.9f, damping = 0.8f;
+    float tuningTarget = 1.0f, detuneTarget = 0.0f, sampleRate = 44100.0f;
+
+    void applyTo(ResonatorEngine& engine, reference::ReferenceEngine& model) const {
+        engine.setOutputGain(model.gain = gain);
+        engine.setMix(model.mix = mix);
+        engine.setFeedback(model.feedback = feedback);
+        engine.setDamping(model.damping = damping);
+        engine.setTuningTarget(model.tuningTarget = tuningTarget);
+        engine.setDetuneTarget(model.detuneTarget = detuneTarget);
+        engine.setSampleRate(model.sampleRate = sampleRate);
+        engine.reset();
+        model.reset();
+    }
+};
 
 }  // namespace enginetest

@@ -209,6 +209,54 @@ TEST_F(Realtime, AutomationFromAnotherThreadWhileProcessing) {
     for (int i = 0; i < 64; ++i) EXPECT_TRUE(std::isfinite(ol[i]) && std::isfinite(orr[i]));
 }
 
+// A host that changes the sample rate without suspending, from another
+// thread, across rates whose lines differ in length: the lines are made on
+// that thread and swapped in by the audio thread, which allocates and frees
+// nothing, and the output stays finite.
+TEST_F(Realtime, SampleRatesNeedingOtherLinesSetFromAnotherThreadWhileProcessing) {
+    auto effect = makeEffect();
+    AEffect* record = effect->getAeffect();
+    record->setParameter(record, kMix, 0.7f);
+    constexpr int kFrames = 128;
+    constexpr int kSwapsWanted = 12;
+    constexpr int kMaxBlocks = 200000;
+    const float rates[] = {768000.0f, 44100.0f, 1536000.0f, 3072000.0f, 96000.0f, 705600.0f};
+
+    std::atomic<bool> done{false};
+    std::thread host([&] {
+        for (long n = 0; !done.load(); ++n) {
+            record->dispatcher(record, effSetSampleRate, 0, 0, nullptr, rates[n % 6]);
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+        }
+    });
+
+    Random random(8);
+    std::vector<float> inL(kFrames), inR(kFrames), outL(kFrames), outR(kFrames);
+    float* inputs[2] = {inL.data(), inR.data()};
+    float* outputs[2] = {outL.data(), outR.data()};
+    int swaps = 0;
+    bool finite = true;
+    long allocations = 0;
+    std::int32_t length = effect->engine().lineLength();
+    for (int block = 0; block < kMaxBlocks && swaps < kSwapsWanted; ++block) {
+        for (int i = 0; i < kFrames; ++i) {
+            inL[i] = random.bipolar();
+            inR[i] = random.bipolar();
+        }
+        AllocationCount count;
+        record->processReplacing(record, inputs, outputs, kFrames);
+        allocations += count.stop();
+        for (int i = 0; i < kFrames; ++i) finite = finite && std::isfinite(outL[i]) && std::isfinite(outR[i]);
+        swaps += effect->engine().lineLength() != length;
+        length = effect->engine().lineLength();
+    }
+    done.store(true);
+    host.join();
+    EXPECT_EQ(allocations, 0);
+    EXPECT_TRUE(finite);
+    EXPECT_GE(swaps, kSwapsWanted);
+}
+
 // Another thread flips engine values between encodings that sound the same:
 // the detune target between +0 and −0 (the read positions come out the same)
 // and, with bypass on, the switch between 1 and 2. Each flip lands on some

@@ -1,5 +1,7 @@
 #include "ReferenceEngine.h"
 
+#include <xmmintrin.h>
+
 #include <cmath>
 #include <limits>
 
@@ -112,6 +114,9 @@ void ReferenceEngine::applyTransposition(float ratio) {
 void ReferenceEngine::process(const float* inL, const float* inR, float* outL, float* outR, std::int32_t frames) {
     if (frames <= 0) return;
     if (inR == nullptr) inR = inL;
+    // Flush to zero (0x8000) and denormals are zero (0x0040), for this call.
+    const unsigned callersControl = _mm_getcsr();
+    if (flushDenormals) _mm_setcsr(callersControl | 0x8040u);
     if (positionsStale_) {
         recomputeReadPositions();
         positionsStale_ = false;
@@ -214,6 +219,7 @@ void ReferenceEngine::process(const float* inL, const float* inR, float* outL, f
         writePosition_ = (writePosition_ + 1) & kLineMask;
         for (auto& position : readPositions_) position = (position + 1) & kLineMask;
     }
+    _mm_setcsr(callersControl);
 }
 
 void ReferenceEffect::setParameter(int index, float v) {

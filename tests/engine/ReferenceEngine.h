@@ -48,6 +48,12 @@ public:
     float detuneTarget = 0.0f;
     float sampleRate = 44100.0f;
 
+    // The effect processes with denormal results flushed to zero and
+    // denormal operands read as zero (the strings decay into denormals when
+    // they read silence, as after a Transpose change clears a quarter of
+    // every line); so does the model, unless this is false.
+    bool flushDenormals = true;
+
     // A new transposition ratio: target and current at once, indices
     // 0..4095 of every line cleared, read positions recomputed now.
     void applyTransposition(float ratio);
