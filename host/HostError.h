@@ -13,3 +13,9 @@ struct HostError : std::runtime_error {
 struct UsageError : HostError {
     using HostError::HostError;
 };
+
+// An input damaged or cut short, found while reading it: whatever was made
+// from it so far is not to be trusted.
+struct InputError : HostError {
+    using HostError::HostError;
+};

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 #include "FilePaths.h"
 #include "HostError.h"
@@ -45,6 +44,7 @@ PendingFile::PendingFile(std::string destination) : destination_(std::move(desti
 PendingFile::~PendingFile() {
     if (fd_ >= 0) close(fd_);
     if (!committed_ && !temporary_.empty()) unlink(temporary_.c_str());
+    onSignal_.reset();
 }
 
 void PendingFile::fail(int error) const {
@@ -61,11 +61,13 @@ void PendingFile::openDirect(int mode) {
 void PendingFile::openTemporary(const struct stat* existing) {
     const std::filesystem::path target(target_);
     const std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = mkstemp(name.data());
+    // No signal of ours between making the file and knowing its name.
+    const signalcleanup::Held held;
+    onSignal_.emplace(pattern.c_str());
+    if (onSignal_->error()) fail(onSignal_->error());
+    fd_ = mkstemp(onSignal_->path());
     if (fd_ < 0) fail(errno);
-    temporary_ = name.data();
+    temporary_ = onSignal_->path();
 
     // mkstemp makes the file private: a new output gets the usual mode, a
     // replaced one keeps its owner (where we may give it) and permissions.
@@ -107,4 +109,5 @@ void PendingFile::commit() {
     if (fd >= 0 && close(fd) != 0) fail(errno);
     if (!direct() && std::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno);
     committed_ = true;
+    onSignal_.reset();
 }

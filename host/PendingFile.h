@@ -1,13 +1,17 @@
 // An output file that appears whole or not at all: written under a temporary
 // name beside the file and renamed over it by commit(). Dropped without
-// commit(), the temporary file is removed.
+// commit(), the temporary file is removed, and so it is when SIGINT, SIGTERM
+// or SIGHUP ends the program.
 // A symbolic link is followed and the file it names replaced, with that
 // file's permissions; a read-only file is refused rather than replaced.
 // Character devices and FIFOs (/dev/null, a pipe) cannot be replaced: they
 // are written straight into.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "SignalCleanup.h"
 
 class PendingFile {
 public:
@@ -36,6 +40,7 @@ private:
     std::string destination_;  // as the user named it
     std::string target_;       // the file it leads to
     std::string temporary_;
+    std::optional<signalcleanup::Slot> onSignal_;  // removes temporary_ should a signal end us
     int fd_ = -1;
     bool committed_ = false;
 };

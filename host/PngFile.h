@@ -5,5 +5,10 @@
 
 #include <string>
 
-// Throws HostError naming `path` when the file cannot be written.
+class PendingFile;
+
+// Throws HostError naming `path` and why (a full disk, ...) when the file
+// cannot be written.
 void writePng(const std::string& path, cairo_surface_t* surface);
+// The same into `file`, which the caller then commits.
+void writePng(PendingFile& file, cairo_surface_t* surface);

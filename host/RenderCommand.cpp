@@ -19,6 +19,7 @@
 #include "PluginDescription.h"
 #include "PluginInstance.h"
 #include "Renderer.h"
+#include "SignalCleanup.h"
 
 namespace {
 
@@ -85,13 +86,40 @@ std::optional<std::size_t> ownStateSize(PluginInstance& plugin) {
     }
 }
 
+// How the state a plug-in gives back differs from the one it was given;
+// "" when it does not.
+std::string stateDifference(const std::vector<std::uint8_t>& given, const std::vector<std::uint8_t>& back) {
+    if (back.size() != given.size())
+        return "its own state is " + byteCount(back.size()) + " where the file has " + byteCount(given.size());
+    std::size_t differing = 0, first = 0;
+    for (std::size_t i = given.size(); i-- > 0;)
+        if (given[i] != back[i]) {
+            ++differing;
+            first = i;
+        }
+    if (differing == 0) return "";
+    return std::to_string(differing) + " of " + byteCount(given.size()) + (differing == 1 ? " differs" : " differ") +
+           ", the first at byte " + std::to_string(first);
+}
+
 // A state's length may vary with its values, so the plug-in alone judges it.
-void loadState(PluginInstance& plugin, const std::vector<std::uint8_t>& state, const std::string& path) {
-    if (plugin.offerChunk(state)) return;
-    std::string sizes = byteCount(state.size());
-    if (const auto own = ownStateSize(plugin); own && *own != state.size())
-        sizes += "; its own state is " + byteCount(*own);
-    throw HostError("the plug-in rejected the state in '" + path + "' (" + sizes + ")");
+// One it takes but partly ignores (a version or a program it does not know)
+// shows in the state it gives back: that is worth a warning.
+void loadState(PluginInstance& plugin, const std::vector<std::uint8_t>& state, const std::string& path,
+               std::ostream& err) {
+    if (!plugin.offerChunk(state)) {
+        std::string sizes = byteCount(state.size());
+        if (const auto own = ownStateSize(plugin); own && *own != state.size())
+            sizes += "; its own state is " + byteCount(*own);
+        throw HostError("the plug-in rejected the state in '" + path + "' (" + sizes + ")");
+    }
+    const std::string took = "corvane-host: warning: the plug-in took the state in '" + path + "' but gives ";
+    try {
+        if (const std::string difference = stateDifference(state, plugin.chunk()); !difference.empty())
+            err << took << "back a different one (" << difference << "); it may ignore part of it\n";
+    } catch (const HostError&) {
+        err << took << "none back to compare it with\n";
+    }
 }
 
 // A bar on stderr, redrawn in place; only for a terminal.
@@ -128,7 +156,7 @@ int runRender(const Options& options, std::ostream& out, std::ostream& err) {
     if ((state || !options.saveState.empty()) && !plugin->hasFlag(effFlagsProgramChunks))
         throw HostError("'" + options.plugin + "' does not save its state as a chunk (no effFlagsProgramChunks)");
 
-    if (state) loadState(*plugin, *state, options.loadState);
+    if (state) loadState(*plugin, *state, options.loadState, err);
     if (!options.settings.empty()) {
         const auto parameters = describeParameters(*plugin);
         for (const auto& setting : options.settings)
@@ -147,12 +175,18 @@ int runRender(const Options& options, std::ostream& out, std::ostream& err) {
     const bool showProgress = isatty(STDERR_FILENO) && planned &&
                               static_cast<double>(*planned) >= kProgressFromSeconds * input.sampleRate();
     RenderResult result;
-    {
+    try {
         ProgressBar bar(err);
         plugin->resume();
         result = render(*plugin, input, writer, options.tailSeconds, options.blockSize,
                         showProgress ? ProgressFn(std::ref(bar)) : ProgressFn());
         plugin->suspend();
+    } catch (const InputError& e) {
+        // A file is dropped unseen; a FIFO or device has had a part already.
+        throw InputError(std::string(e.what()) +
+                         (wav.direct() ? "; the first " + std::to_string(writer.framesWritten()) + " frames went to '" +
+                                             options.output + "' and cannot be taken back"
+                                       : "; nothing was written"));
     }
     if (const auto warning = nonFiniteWarning(result); !warning.empty()) err << "corvane-host: " << warning << "\n";
     writer.finish();
@@ -161,8 +195,12 @@ int runRender(const Options& options, std::ostream& out, std::ostream& err) {
         const auto bytes = plugin->chunk();
         stateFile->writeAll(bytes.data(), bytes.size());
     }
-    wav.commit();
-    if (stateFile) stateFile->commit();
+    {
+        // Both files or, should a signal come, neither.
+        const signalcleanup::Held held;
+        wav.commit();
+        if (stateFile) stateFile->commit();
+    }
 
     char line[256];
     std::snprintf(line, sizeof line, "wrote %s: %d channel%s, %.0f Hz, %.3f s (%.3f s input + %.3f s tail)%s\n",

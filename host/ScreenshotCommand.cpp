@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "EditorSession.h"
 #include "HostError.h"
+#include "PendingFile.h"
 #include "PluginDescription.h"
 #include "PluginInstance.h"
 #include "PngFile.h"
@@ -46,11 +47,11 @@ Picture settledPicture(EditorSession& session) {
     return picture;
 }
 
-void writePicture(const std::string& path, const Picture& picture) {
+void writePicture(PendingFile& file, const Picture& picture) {
     std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width, picture.height), cairo_surface_destroy);
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
-        throw HostError("cannot write '" + path + "': out of memory");
+        throw HostError("cannot write '" + file.destination() + "': out of memory");
     cairo_surface_flush(surface.get());
     unsigned char* data = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());
@@ -60,7 +61,7 @@ void writePicture(const std::string& path, const Picture& picture) {
                     picture.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width),
                     rowBytes);  // RGB24 is 0x00RRGGBB in native order, as the pixels are
     cairo_surface_mark_dirty(surface.get());
-    writePng(path, surface.get());
+    writePng(file, surface.get());
 }
 
 }  // namespace
@@ -70,6 +71,8 @@ int runScreenshot(const Options& options, std::ostream& out) {
     plugin->configure(44100.0, 512);
     requireEditor(*plugin);
     applySettings(*plugin, options.settings);
+    // Opened first, so that an output that cannot be written stops us early.
+    PendingFile png(options.output);
 
     // The editor opens its own connection to $DISPLAY: it must name ours.
     std::optional<PrivateXServer> server;
@@ -86,7 +89,8 @@ int runScreenshot(const Options& options, std::ostream& out) {
         EditorSession session(*plugin, options.log ? &out : nullptr);
         picture = settledPicture(session);
     }
-    writePicture(options.output, picture);
+    writePicture(png, picture);
+    png.commit();
     out << "wrote " << options.output << ": " << picture.width << " x " << picture.height << " pixels\n";
     return 0;
 }

@@ -125,7 +125,10 @@ TEST(Cli, StateOfAnotherSizeIsHandedOverWholeBeforeProcessing) {
                                  "--tail", "0", "--block", "64", "--state", dir.path("long.bin")},
                                 "", {{"CORVANE_FIXTURE_LOG", dir.path("calls.log")}});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(r.err.empty()) << r.err;
+    // What it ignored shows in the state it gives back.
+    EXPECT_EQ(r.err, "corvane-host: warning: the plug-in took the state in '" + dir.path("long.bin") +
+                         "' but gives back a different one (its own state is 8 bytes where the file has 16 bytes); "
+                         "it may ignore part of it\n");
     EXPECT_TRUE(contains(readFile(dir.path("calls.log")), "blockSize 64\nsetChunk 16\nresume\n"))
         << readFile(dir.path("calls.log"));
     const AudioBuffer out = readAudioFile(dir.path("out.wav"));

@@ -9,12 +9,9 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
 #include <map>
-#include <thread>
 
 #include "AudioFile.h"
 #include "AudioWriter.h"
@@ -42,46 +39,6 @@ std::uint32_t little32(const std::string& bytes, std::size_t at) {
     for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
     return value;
 }
-
-// Everything a FIFO receives, read on a thread of its own while the host
-// writes; with `keep` set, the reader leaves after that many bytes. Opened
-// before the host runs, so the host never waits for it, and never hung by a
-// host that does not come.
-class FifoReader {
-public:
-    explicit FifoReader(const std::string& path, std::size_t keep = std::string::npos)
-        : fd_(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)), thread_([this, keep] { run(keep); }) {}
-    ~FifoReader() { finish(); }
-
-    // Call once the host has exited.
-    std::string finish() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        return received_;
-    }
-
-private:
-    void run(std::size_t keep) {
-        char buffer[65536];
-        while (fd_ >= 0 && received_.size() < keep) {
-            const ssize_t n = read(fd_, buffer, sizeof buffer);
-            if (n > 0) {
-                received_.append(buffer, static_cast<std::size_t>(n));
-            } else if (n == 0 || errno == EAGAIN) {  // no writer, or nothing written yet
-                if (stop_) break;
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            } else {
-                break;
-            }
-        }
-        if (fd_ >= 0) close(fd_);
-    }
-
-    int fd_;
-    std::string received_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
 
 TEST(Outputs, AFifoReceivesTheSameWavAFileWould) {
     TempDir dir;

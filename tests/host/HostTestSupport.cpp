@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -97,9 +98,21 @@ HostProcess::HostProcess(const std::vector<std::string>& args, const Environment
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
 
+    // A test run in the background of a shell inherits SIGINT ignored.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults, none;
+    sigemptyset(&defaults);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&defaults, s);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, CORVANE_HOST_EXE, &actions, nullptr, argv.data(), envp.data());
+    const int spawned = posix_spawn(&pid, CORVANE_HOST_EXE, &actions, &attributes, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     if (spawned != 0) throw std::runtime_error("cannot start " CORVANE_HOST_EXE);
     pid_ = pid;
 }
@@ -123,6 +136,7 @@ RunResult HostProcess::wait(int seconds) {
     if (done == pid_) {
         pid_ = -1;
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     }
     result.out = out();
     result.err = readFile(capture_.path("stderr"));
@@ -152,6 +166,31 @@ std::vector<std::string> TempDir::files() const {
     for (const auto& entry : fs::directory_iterator(root_)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+FifoReader::FifoReader(const std::string& path, std::size_t keep)
+    : fd_(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)), thread_([this, keep] { run(keep); }) {}
+
+std::string FifoReader::finish() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return received_;
+}
+
+void FifoReader::run(std::size_t keep) {
+    char buffer[65536];
+    while (fd_ >= 0 && received_.size() < keep) {
+        const ssize_t n = read(fd_, buffer, sizeof buffer);
+        if (n > 0) {
+            received_.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0 || errno == EAGAIN) {  // no writer, or nothing written yet
+            if (stop_) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        } else {
+            break;
+        }
+    }
+    if (fd_ >= 0) close(fd_);
 }
 
 AudioBuffer testAudio(int channels, double seconds, double sampleRate) {

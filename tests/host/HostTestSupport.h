@@ -2,8 +2,10 @@
 // scratch folders, and test audio.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -11,6 +13,7 @@
 
 struct RunResult {
     int status = -1;  // exit status, or -1 if the program did not exit normally
+    int signal = 0;   // the signal that ended it, if one did
     std::string out, err;
     // stderr split into lines, for "one clear line" checks.
     std::vector<std::string> errLines() const;
@@ -37,7 +40,9 @@ private:
 };
 
 // corvane-host running beside the test, for commands that wait for a user.
-// Killed at the end if it is still running.
+// It starts with SIGINT, SIGTERM and SIGHUP at their defaults and none
+// blocked, as from a terminal, whatever this test inherited. Killed at the
+// end if it is still running.
 class HostProcess {
 public:
     explicit HostProcess(const std::vector<std::string>& args, const Environment& env = {}, const std::string& cwd = "");
@@ -54,6 +59,29 @@ public:
 private:
     TempDir capture_;
     int pid_ = -1;
+};
+
+// Everything a FIFO receives, read on a thread of its own while the host
+// writes; with `keep` set, the reader leaves after that many bytes. Opened
+// before the host runs, so the host never waits for it, and never hung by a
+// host that does not come.
+class FifoReader {
+public:
+    explicit FifoReader(const std::string& path, std::size_t keep = std::string::npos);
+    ~FifoReader() { finish(); }
+    FifoReader(const FifoReader&) = delete;
+    FifoReader& operator=(const FifoReader&) = delete;
+
+    // Call once the host has exited.
+    std::string finish();
+
+private:
+    void run(std::size_t keep);
+
+    int fd_;
+    std::string received_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
 };
 
 // `channels` channels of decaying noise bursts, distinct per channel.

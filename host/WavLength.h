@@ -1,0 +1,12 @@
+// How many frames a WAV or RF64 file's header announces, read from the file
+// itself: libsndfile quietly shortens the length to what the file holds, so
+// a file cut short would otherwise pass for a whole one.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+// `fd` is read with pread and left where it was. Null for other formats,
+// for a size a stream left open, and for compressed data, whose frames
+// cannot be counted from its bytes.
+std::optional<std::uint64_t> announcedWavFrames(int fd);
