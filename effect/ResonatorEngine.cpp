@@ -11,6 +11,7 @@
 #include "effect/FloatEnvironment.h"
 #include "effect/ResonatorKernel.h"
 #include "effect/SafeConvert.h"
+#include "effect/SettledGroups.h"
 
 namespace {
 
@@ -88,7 +89,28 @@ void ResonatorEngine::Lines::swapWith(Lines& other) {
     std::swap(storage, other.storage);
 }
 
-ResonatorEngine::ResonatorEngine() {
+namespace {
+
+std::atomic<ResonatorEngine::InstructionSet> widestAllowed{ResonatorEngine::InstructionSet::Avx2};
+
+const settled_groups::Kernels& kernelsFor(ResonatorEngine::InstructionSet set) {
+    (void)set;
+    return settled_groups::kSse2;
+}
+
+}  // namespace
+
+ResonatorEngine::InstructionSet ResonatorEngine::widestSupported() {
+    return InstructionSet::Sse2;
+}
+
+void ResonatorEngine::limitInstructionSets(InstructionSet widest) {
+    widestAllowed.store(widest, std::memory_order_relaxed);
+}
+
+ResonatorEngine::ResonatorEngine()
+    : instructionSet_(std::min(widestSupported(), widestAllowed.load(std::memory_order_relaxed))),
+      groupKernels_(&kernelsFor(instructionSet_)) {
     if (!lines_.allocate(kLineLength)) throw std::bad_alloc();
     reset();
 }
@@ -276,18 +298,6 @@ bool ResonatorEngine::positionsSettled() const {
     return source_.advanceChecked ? source_.advanceExact : advanceIsExact(fs);
 }
 
-inline ResonatorEngine::Values ResonatorEngine::loadValues() const {
-    return {gain_.bits(),         mix_.bits(),          feedback_.bits(),   damping_.bits(),
-            tuningTarget_.bits(), detuneTarget_.bits(), sampleRate_.bits(), bypass_.load(std::memory_order_relaxed)};
-}
-
-inline bool ResonatorEngine::valuesUnchanged(const Values& v) const {
-    return !transpositionPending_.load(std::memory_order_relaxed) && gain_.bits() == v.gain &&
-           mix_.bits() == v.mix && feedback_.bits() == v.feedback && damping_.bits() == v.damping &&
-           bypass_.load(std::memory_order_relaxed) == v.bypass && tuningTarget_.bits() == v.tuningTarget &&
-           detuneTarget_.bits() == v.detuneTarget && sampleRate_.bits() == v.sampleRate;
-}
-
 // The present read positions were derived from this rate and the current
 // tuning, detune and transposition, in a way that advancing keeps: deriving
 // them again at the next write position would give the advanced ones.
@@ -321,45 +331,101 @@ void advance(std::int32_t* positions, std::int32_t by, std::int32_t lineMask) {
 
 }  // namespace
 
-// Samples i..n−1 with the values v and nothing moving, on the standard
-// lines, until n or a value differs from v (the caller then looks again).
-// The first sample is processed with v as loaded by the caller; every later
-// one reads the values again. Returns the index of the first sample not
-// processed.
+// Whether every string's delay lets the groups read and write the lines in
+// runs (see SettledGroups.h). Values far outside the parameters' ranges give
+// other delays; those stretches run one sample at a time.
+bool ResonatorEngine::delaysAllowGroups() const {
+    for (std::int32_t p : readPos_) {
+        const std::int32_t delay = (writePos_ - p) & kLineMask;
+        if (delay < settled_groups::kMinDelay || delay > settled_groups::kMaxDelay) return false;
+    }
+    return true;
+}
+
+// Up to the first wrap of an index, every position is a pointer that moves
+// by one per sample.
+std::int32_t ResonatorEngine::samplesBeforeWrap() const {
+    std::int32_t highest = writePos_;
+    for (std::int32_t p : readPos_) highest = std::max(highest, p);
+    return kLineLength - highest;
+}
+
+void ResonatorEngine::advanceAll(std::int32_t samples) {
+    writePos_ = (writePos_ + samples) & kLineMask;
+    advance(readPos_.data(), samples, kLineMask);
+}
+
+// Whole groups from sample i on, at most `groups` of them and none across a
+// wrap; returns the samples done.
 template <ResonatorEngine::Excite Mode, bool SingleOutput>
-std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
-                                         std::int32_t n, const Values& v) {
+std::int32_t ResonatorEngine::runGroups(const float* inL, const float* inR, float* outL, float* outR,
+                                        std::int32_t i, std::int32_t groups, const Values& v) {
+    settled_groups::Job job;
+    job.engine = this;
+    job.values = v;
+    float* const lines = lines_.first;
+    for (int s = 0; s < kNumStrings; ++s) job.read[s] = lines + s * kLineStride + readPos_[s];
+    job.write = lines + writePos_;
+    job.lowpass = lowpass_.data();
+    job.inL = inL + i;
+    job.inR = inR + i;
+    job.outL = outL + i;
+    job.outR = SingleOutput ? nullptr : outR + i;
+    job.groups = groups;
+    job.oddFirst = (i & 1) != 0;
+    const auto& kernels = Mode == Excite::Bypassed ? groupKernels_->bypassed : groupKernels_->input;
+    const std::int32_t done = kernels[SingleOutput](job) * settled_groups::kGroup;
+    advanceAll(done);
+    return done;
+}
+
+// Samples i..n−1 one at a time, none across a wrap; the first with v as
+// loaded by the caller, every later one after looking at the values again.
+// Returns the samples done.
+template <ResonatorEngine::Excite Mode, bool SingleOutput>
+std::int32_t ResonatorEngine::runSamples(const float* inL, const float* inR, float* outL, float* outR,
+                                         std::int32_t i, std::int32_t n, const Values& v) {
     using namespace resonator_kernel;
     const Constants k(v);
     Lowpass lp = Lowpass::load(lowpass_.data());
     __m128 offset = offsetFor(i);
-    for (;;) {
-        // Up to the first wrap of an index, every position is a pointer that
-        // moves by one per sample.
-        std::int32_t highest = writePos_;
-        for (std::int32_t p : readPos_) highest = std::max(highest, p);
-        const std::int32_t run = std::min(n - i, kLineLength - highest);
-        Taps at;
-        float* const lines = lines_.first;
-        for (int s = 0; s < kNumStrings; ++s) at.read[s] = lines + s * kLineStride + readPos_[s];
-        at.write = lines + writePos_;
-        const float* l = inL + i;
-        const float* r = inR + i;
-        float* ol = outL + i;
-        float* orr = SingleOutput ? outL : outR + i;
-        std::int32_t j = 0;
-        do {
-            at.j = j;
-            sample<Mode, SingleOutput>(at, lp, k, l + j, r + j, ol + j, orr + j, offset);
-            offset = flipped(offset);
-            ++j;
-        } while (j < run && valuesUnchanged(v));
-        writePos_ = (writePos_ + j) & kLineMask;
-        advance(readPos_.data(), j, kLineMask);
-        i += j;
-        if (j < run || i == n || !valuesUnchanged(v)) break;
-    }
+    Taps at;
+    float* const lines = lines_.first;
+    for (int s = 0; s < kNumStrings; ++s) at.read[s] = lines + s * kLineStride + readPos_[s];
+    at.write = lines + writePos_;
+    const std::int32_t run = n - i;
+    std::int32_t j = 0;
+    do {
+        at.j = j;
+        const std::int32_t x = i + j;
+        sample<Mode, SingleOutput>(at, lp, k, inL + x, inR + x, outL + x, SingleOutput ? outL : outR + x, offset);
+        offset = flipped(offset);
+        ++j;
+    } while (j < run && valuesUnchanged(v));
     lp.store(lowpass_.data());
+    advanceAll(j);
+    return j;
+}
+
+// Samples i..n−1 with the values v and nothing moving, on the standard
+// lines, until n or a value differs from v (the caller then looks again):
+// whole groups where the delays allow them, the samples before a wrap and
+// at the end one at a time. Returns the index of the first sample not
+// processed.
+template <ResonatorEngine::Excite Mode, bool SingleOutput>
+std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                                         std::int32_t n, const Values& v) {
+    const bool grouped = delaysAllowGroups();
+    for (;;) {
+        const std::int32_t run = std::min(n - i, samplesBeforeWrap());
+        std::int32_t done = 0;
+        if (grouped && run >= settled_groups::kGroup)
+            done = runGroups<Mode, SingleOutput>(inL, inR, outL, outR, i, run / settled_groups::kGroup, v);
+        if (done < run && (done == 0 || valuesUnchanged(v)))
+            done += runSamples<Mode, SingleOutput>(inL, inR, outL, outR, i + done, i + run, v);
+        i += done;
+        if (done < run || i == n || !valuesUnchanged(v)) break;
+    }
     return i;
 }
 

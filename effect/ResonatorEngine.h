@@ -2,8 +2,8 @@
 // mono sum of the input and mixed back with the dry signal.
 //
 // Threading: the setters may be called from any thread while process() runs
-// on the audio thread; every engine value is a relaxed atomic read once per
-// sample. A transposition change is only requested by its caller; the audio
+// on the audio thread; every engine value is a relaxed atomic, read once per
+// sample or once per group of eight (see Speed). A transposition change is only requested by its caller; the audio
 // thread clears the lines and rewrites the read positions before its next
 // sample, so a block never sees half of it. reset() and process() must not
 // overlap (the host never suspends or resumes while processing).
@@ -27,13 +27,18 @@
 // next sample are the present ones advanced by one (true for every delay
 // from 1 to 16383 samples that is not within rounding distance of a whole
 // number; other delays are derived at every sample). process() therefore
-// runs settled stretches in a loop that only advances them, and while a
-// glide moves it works the glides and positions out a few samples ahead so
-// that the divisions overlap. Both loops still read the engine values at
-// every sample and leave as soon as one differs. The twelve strings share
-// SSE2 registers (see ResonatorKernel.h). The output is bit for bit that of
-// the plain per-sample algorithm. Longer lines than the standard ones run
-// through the gliding loop only.
+// runs settled stretches in groups of eight samples that read and write
+// the lines in runs (see SettledGroups.h), and while a glide moves it works
+// the glides and positions out a few samples ahead so that the divisions
+// overlap. Settled stretches read the engine values once per group, glides
+// once per sample, and leave as soon as one differs: a value stored by
+// another thread takes effect up to seven samples later than it would
+// otherwise, as if it had been stored a little later. The output is bit for
+// bit that of the plain per-sample algorithm. The groups run with AVX2
+// where the processor has it, else with SSE2 (the choice changes only the
+// speed); samples outside whole groups, and glides, run one at a time with
+// the twelve strings in SSE2 registers (see ResonatorKernel.h). Longer
+// lines than the standard ones run through the gliding loop only.
 //
 // Robustness: a sample whose excitation would not be finite (a NaN or
 // infinite input, or two inputs whose sum overflows) excites the strings as
@@ -48,6 +53,16 @@
 #include <bit>
 #include <cstdint>
 #include <memory>
+
+namespace settled_groups {
+struct Kernels;
+}
+
+#if defined(__GNUC__)
+#define CORVANE_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define CORVANE_ALWAYS_INLINE inline
+#endif
 
 class ResonatorEngine {
 public:
@@ -69,6 +84,15 @@ public:
         double direction;  // +1 lengthens the delay (lower pitch), -1 shortens it
     };
     static const std::array<StringInfo, kNumStrings> kStrings;
+
+    // The vector instructions the settled groups run with.
+    enum class InstructionSet { Sse2, Avx2 };
+    // The widest one this processor (and its operating system) supports.
+    static InstructionSet widestSupported();
+    // Engines made from now on use nothing wider than this (tests and the
+    // benchmark run the SSE2 path this way on any processor).
+    static void limitInstructionSets(InstructionSet widest);
+    InstructionSet instructionSet() const { return instructionSet_; }
 
     ResonatorEngine();  // allocates the twelve lines; state as after reset()
     ~ResonatorEngine();
@@ -144,6 +168,20 @@ public:
     // silent input would give them (ε), the dry path the input with ε added.
     enum class Excite { Input, Bypassed, Silence };
 
+    // The engine values as they are now, and whether they still are v with
+    // no transposition waiting: what the processing loops look at between
+    // samples or groups (inline into every instruction set's code).
+    CORVANE_ALWAYS_INLINE Values loadValues() const {
+        return {gain_.bits(),         mix_.bits(),          feedback_.bits(),   damping_.bits(),
+                tuningTarget_.bits(), detuneTarget_.bits(), sampleRate_.bits(), bypass_.load(std::memory_order_relaxed)};
+    }
+    CORVANE_ALWAYS_INLINE bool valuesUnchanged(const Values& v) const {
+        return !transpositionPending_.load(std::memory_order_relaxed) && gain_.bits() == v.gain &&
+               mix_.bits() == v.mix && feedback_.bits() == v.feedback && damping_.bits() == v.damping &&
+               bypass_.load(std::memory_order_relaxed) == v.bypass && tuningTarget_.bits() == v.tuningTarget &&
+               detuneTarget_.bits() == v.detuneTarget && sampleRate_.bits() == v.sampleRate;
+    }
+
 private:
     // A float engine value: one relaxed 32-bit load or store.
     class AtomicFloat {
@@ -151,7 +189,7 @@ private:
         explicit AtomicFloat(float x) : bits_(std::bit_cast<std::uint32_t>(x)) {}
         void store(float x) { bits_.store(std::bit_cast<std::uint32_t>(x), std::memory_order_relaxed); }
         float load() const { return std::bit_cast<float>(bits()); }
-        std::uint32_t bits() const { return bits_.load(std::memory_order_relaxed); }
+        CORVANE_ALWAYS_INLINE std::uint32_t bits() const { return bits_.load(std::memory_order_relaxed); }
 
     private:
         std::atomic<std::uint32_t> bits_;
@@ -177,8 +215,6 @@ private:
         Lines* nextRetired = nullptr;
     };
 
-    Values loadValues() const;
-    bool valuesUnchanged(const Values& v) const;
     bool positionsAdvance(std::uint32_t sampleRate);
     bool settled(const Values& v);
     void applyPendingTransposition();
@@ -198,6 +234,15 @@ private:
     void takeOfferedLines();
     void freeRetiredLines();
 
+    bool delaysAllowGroups() const;
+    std::int32_t samplesBeforeWrap() const;
+    void advanceAll(std::int32_t samples);
+    template <Excite Mode, bool SingleOutput>
+    std::int32_t runGroups(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                           std::int32_t groups, const Values& v);
+    template <Excite Mode, bool SingleOutput>
+    std::int32_t runSamples(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                            std::int32_t n, const Values& v);
     template <Excite Mode, bool SingleOutput>
     std::int32_t runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);
@@ -243,4 +288,6 @@ private:
     float transposition_ = 1.0f;
     PositionSource source_;
     DelayTerms terms_;
+    InstructionSet instructionSet_;
+    const settled_groups::Kernels* groupKernels_;
 };
