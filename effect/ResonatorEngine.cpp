@@ -94,14 +94,16 @@ namespace {
 std::atomic<ResonatorEngine::InstructionSet> widestAllowed{ResonatorEngine::InstructionSet::Avx2};
 
 const settled_groups::Kernels& kernelsFor(ResonatorEngine::InstructionSet set) {
-    (void)set;
-    return settled_groups::kSse2;
+    return set == ResonatorEngine::InstructionSet::Avx2 ? settled_groups::kAvx2 : settled_groups::kSse2;
 }
 
 }  // namespace
 
+// The processor's features, as the compiler's run-time library reads them
+// (AVX2 counts only where the operating system saves the 256-bit registers).
 ResonatorEngine::InstructionSet ResonatorEngine::widestSupported() {
-    return InstructionSet::Sse2;
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? InstructionSet::Avx2 : InstructionSet::Sse2;
 }
 
 void ResonatorEngine::limitInstructionSets(InstructionSet widest) {

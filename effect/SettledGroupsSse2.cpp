@@ -63,6 +63,7 @@ struct Sse2 {
         transpose(a);
         transpose(b);
         transpose(c);
+        #pragma GCC unroll 8
         for (int j = 0; j < 4; ++j) s[j] = {a[j], b[j], c[j]};
     }
     GROUP_INLINE static void toTime(const Strings s[4], Time y[12]) {
@@ -72,6 +73,7 @@ struct Sse2 {
         transpose(a);
         transpose(b);
         transpose(c);
+        #pragma GCC unroll 8
         for (int j = 0; j < 4; ++j) {
             y[j] = {a[j]};
             y[4 + j] = {b[j]};
