@@ -143,6 +143,7 @@ void ResonatorEngine::setSampleRate(float rate) {
         }
     }
     sampleRate_.store(rate);
+    countChange();
 }
 
 // Takes every retired set at once, so the audio thread's pushes never meet a
@@ -173,6 +174,7 @@ void ResonatorEngine::setTransposition(float ratio) {
     transpositionTarget_.store(ratio);
     transpositionSampleRate_.store(sampleRate_.load());
     transpositionPending_.store(true, std::memory_order_release);
+    countChange();
 }
 
 void ResonatorEngine::reset() {

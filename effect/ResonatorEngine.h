@@ -2,10 +2,12 @@
 // mono sum of the input and mixed back with the dry signal.
 //
 // Threading: the setters may be called from any thread while process() runs
-// on the audio thread; every engine value is a relaxed atomic, read once per
-// sample or once per group of eight (see Speed). A transposition change is only requested by its caller; the audio
-// thread clears the lines and rewrites the read positions before its next
-// sample, so a block never sees half of it. reset() and process() must not
+// on the audio thread. Every engine value is a relaxed atomic, and every
+// setter counts its call in one more; processing looks at that count once
+// per sample or once per group of eight (see Speed) and loads the values
+// again when it moved. A transposition change is only requested by its
+// caller; the audio thread clears the lines and rewrites the read positions
+// before its next sample, so a block never sees half of it. reset() and process() must not
 // overlap (the host never suspends or resumes while processing).
 //
 // Line length: 16384 samples hold every delay the parameters give up to
@@ -24,21 +26,21 @@
 // Speed: deriving the twelve read positions takes twelve divisions. They only
 // need deriving when the sample rate or the current tuning, detune or
 // transposition changed, or after a reset; otherwise the positions of the
-// next sample are the present ones advanced by one (true for every delay
-// from 1 to 16383 samples that is not within rounding distance of a whole
-// number; other delays are derived at every sample). process() therefore
-// runs settled stretches in groups of eight samples that read and write
-// the lines in runs (see SettledGroups.h), and while a glide moves it works
-// the glides and positions out a few samples ahead so that the divisions
-// overlap. Settled stretches read the engine values once per group, glides
-// once per sample, and leave as soon as one differs: a value stored by
-// another thread takes effect up to seven samples later than it would
-// otherwise, as if it had been stored a little later. The output is bit for
-// bit that of the plain per-sample algorithm. The groups run with AVX2
-// where the processor has it, else with SSE2 (the choice changes only the
-// speed); samples outside whole groups, and glides, run one at a time with
-// the twelve strings in SSE2 registers (see ResonatorKernel.h). Longer
-// lines than the standard ones run through the gliding loop only.
+// next sample are the present ones advanced by one (true for every delay from
+// 1 to 16383 samples that is not within rounding distance of a whole number;
+// other delays are derived at every sample). process() therefore runs settled
+// stretches in groups of eight samples that read and write the lines in runs
+// (see SettledGroups.h), and while a glide moves it works the glides and
+// positions out a few samples ahead so that the divisions overlap. Settled
+// stretches look at the engine values once per group, glides once per sample,
+// and leave as soon as a setter was called: a value stored by another thread
+// takes effect up to seven samples later than it would otherwise, as if it
+// had been stored a little later. The output is bit for bit that of the plain
+// per-sample algorithm. The groups run with AVX2 where the processor has it,
+// else with SSE2 (the choice changes only the speed); samples outside whole
+// groups, and glides, run one at a time with the twelve strings in SSE2
+// registers (see ResonatorKernel.h). Longer lines than the standard ones run
+// through the gliding loop only.
 //
 // Robustness: a sample whose excitation would not be finite (a NaN or
 // infinite input, or two inputs whose sum overflows) excites the strings as
@@ -106,13 +108,16 @@ public:
     static std::int32_t lineLengthFor(float rate);
 
     // Engine values (any thread).
-    void setOutputGain(float gain) { gain_.store(gain); }
-    void setMix(float mix) { mix_.store(mix); }
-    void setFeedback(float coefficient) { feedback_.store(coefficient); }
-    void setDamping(float coefficient) { damping_.store(coefficient); }
-    void setTuningTarget(float ratio) { tuningTarget_.store(ratio); }
-    void setDetuneTarget(float amount) { detuneTarget_.store(amount); }
-    void setBypass(std::int32_t on) { bypass_.store(on, std::memory_order_relaxed); }
+    void setOutputGain(float gain) { set(gain_, gain); }
+    void setMix(float mix) { set(mix_, mix); }
+    void setFeedback(float coefficient) { set(feedback_, coefficient); }
+    void setDamping(float coefficient) { set(damping_, coefficient); }
+    void setTuningTarget(float ratio) { set(tuningTarget_, ratio); }
+    void setDetuneTarget(float amount) { set(detuneTarget_, amount); }
+    void setBypass(std::int32_t on) {
+        bypass_.store(on, std::memory_order_relaxed);
+        countChange();
+    }
     // Allocates lines of another length here when the rate needs them (on
     // the caller's thread; without memory the present lines stay).
     void setSampleRate(float rate);
@@ -154,11 +159,12 @@ public:
     // blocks; the next block then runs without recomputing them).
     bool positionsSettled() const;
 
-    // The values read at every sample, as bits, so that comparing them is
-    // one integer compare each.
+    // The values processing reads, as bits, and the count of setter calls
+    // they were read after.
     struct Values {
         std::uint32_t gain, mix, feedback, damping, tuningTarget, detuneTarget, sampleRate;
         std::int32_t bypass;
+        std::uint32_t changes;
     };
 
     // What excites the strings in a stretch of samples, and what the dry
@@ -168,18 +174,21 @@ public:
     // silent input would give them (ε), the dry path the input with ε added.
     enum class Excite { Input, Bypassed, Silence };
 
-    // The engine values as they are now, and whether they still are v with
-    // no transposition waiting: what the processing loops look at between
-    // samples or groups (inline into every instruction set's code).
+    // The engine values as they are now, and whether no setter has been
+    // called since they were loaded and no transposition waits: what the
+    // processing loops look at between samples or groups (inline into every
+    // instruction set's code). A setter stores its value before it counts
+    // the change, and the count is loaded before the values, so values
+    // loaded after a count are never older than it.
     CORVANE_ALWAYS_INLINE Values loadValues() const {
-        return {gain_.bits(),         mix_.bits(),          feedback_.bits(),   damping_.bits(),
-                tuningTarget_.bits(), detuneTarget_.bits(), sampleRate_.bits(), bypass_.load(std::memory_order_relaxed)};
+        const std::uint32_t changes = changes_.load(std::memory_order_acquire);
+        return {gain_.bits(),         mix_.bits(),          feedback_.bits(),
+                damping_.bits(),      tuningTarget_.bits(), detuneTarget_.bits(),
+                sampleRate_.bits(),   bypass_.load(std::memory_order_relaxed), changes};
     }
     CORVANE_ALWAYS_INLINE bool valuesUnchanged(const Values& v) const {
-        return !transpositionPending_.load(std::memory_order_relaxed) && gain_.bits() == v.gain &&
-               mix_.bits() == v.mix && feedback_.bits() == v.feedback && damping_.bits() == v.damping &&
-               bypass_.load(std::memory_order_relaxed) == v.bypass && tuningTarget_.bits() == v.tuningTarget &&
-               detuneTarget_.bits() == v.detuneTarget && sampleRate_.bits() == v.sampleRate;
+        return changes_.load(std::memory_order_relaxed) == v.changes &&
+               !transpositionPending_.load(std::memory_order_relaxed);
     }
 
 private:
@@ -194,6 +203,13 @@ private:
     private:
         std::atomic<std::uint32_t> bits_;
     };
+
+    // A setter stores its value, then counts the change (see loadValues()).
+    void set(AtomicFloat& value, float x) {
+        value.store(x);
+        countChange();
+    }
+    void countChange() { changes_.fetch_add(1, std::memory_order_release); }
 
     // What the read positions were last derived from (float bits), and
     // whether advancing them by one per sample gives exactly what deriving
@@ -269,6 +285,7 @@ private:
     // the audio thread takes them up.
     AtomicFloat transpositionSampleRate_{44100.0f};
     std::atomic<bool> transpositionPending_{false};
+    std::atomic<std::uint32_t> changes_{0};  // setter calls so far
 
     // Lines for a new rate: offered by setSampleRate(), swapped in by the
     // audio thread or reset(); the ones the audio thread gives up wait on
