@@ -234,44 +234,98 @@ inline __m128d delayPair(const double* moved, int s, __m128d fs, __m128d detune,
 
 }  // namespace
 
-void ResonatorEngine::delays(const DelayTerms& terms, double* out) const {
+void ResonatorEngine::delays(const DelayTerms& terms, float tuning, float detune, double* out) const {
     const __m128d fs = _mm_set1_pd(static_cast<double>(std::bit_cast<float>(terms.sampleRate)));
-    const __m128d detune = _mm_set1_pd(static_cast<double>(detune_));
-    const __m128d ratio = _mm_set1_pd(static_cast<double>(tuning_ * transposition_));
-    for (int s = 0; s < kNumStrings; s += 2) _mm_store_pd(out + s, delayPair(terms.moved, s, fs, detune, ratio));
+    const __m128d d = _mm_set1_pd(static_cast<double>(detune));
+    const __m128d ratio = _mm_set1_pd(static_cast<double>(tuning * transposition_));
+    for (int s = 0; s < kNumStrings; s += 2) _mm_store_pd(out + s, delayPair(terms.moved, s, fs, d, ratio));
 }
 
 void ResonatorEngine::updateReadPositions(float fs) {
     derivePositions(fs, writePos_, readPos_.data(), lines_.length);
 }
 
+namespace {
+
 // The read-position formula at write position w, for lines of length L:
 // (int)(w − D + L) AND (L − 1), the conversion toward zero (L = 16384 for
-// the standard lines). Notes what the positions came from.
-inline void ResonatorEngine::derivePositions(float rate, std::int32_t w, std::int32_t* out, std::int32_t length) {
-    const DelayTerms& terms = termsFor(rate);
-    const __m128d fs = _mm_set1_pd(static_cast<double>(rate));
-    const __m128d detune = _mm_set1_pd(static_cast<double>(detune_));
-    const __m128d ratio = _mm_set1_pd(static_cast<double>(tuning_ * transposition_));
-    const __m128d write = _mm_set1_pd(static_cast<double>(w));
-    const __m128d wrap = _mm_set1_pd(static_cast<double>(length));
-    const __m128i invalid = _mm_set1_epi32(std::numeric_limits<std::int32_t>::min());
-    for (int s = 0; s < kNumStrings; s += 4) {
-        const __m128d x0 = _mm_add_pd(_mm_sub_pd(write, delayPair(terms.moved, s, fs, detune, ratio)), wrap);
-        const __m128d x1 = _mm_add_pd(_mm_sub_pd(write, delayPair(terms.moved, s + 2, fs, detune, ratio)), wrap);
-        __m128i whole = _mm_unpacklo_epi64(_mm_cvttpd_epi32(x0), _mm_cvttpd_epi32(x1));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(whole, invalid)) != 0) [[unlikely]] {
-            // Out of range or NaN: saturate as the plain conversion does.
-            alignas(16) double x[4];
-            alignas(16) std::int32_t fixed[4];
-            _mm_store_pd(x, x0);
-            _mm_store_pd(x + 2, x1);
-            for (int k = 0; k < 4; ++k) fixed[k] = truncToInt32(x[k]);
-            whole = _mm_load_si128(reinterpret_cast<const __m128i*>(fixed));
-        }
-        _mm_store_si128(reinterpret_cast<__m128i*>(out + s), _mm_and_si128(whole, _mm_set1_epi32(length - 1)));
+// the standard lines). Set up once for a rate and a length, then used for
+// as many samples as they last.
+class PositionFormula {
+public:
+    PositionFormula(const double* moved, float rate, std::int32_t length)
+        : moved_(moved),
+          fs_(_mm_set1_pd(static_cast<double>(rate))),
+          wrap_(_mm_set1_pd(static_cast<double>(length))),
+          mask_(_mm_set1_epi32(length - 1)) {}
+
+    // The twelve positions for the ratio r (the float32 product of tuning
+    // and transposition) and detune d, each then moved on by `step` samples.
+    void derive(float ratio, float detune, std::int32_t w, std::int32_t step, std::int32_t* out) const {
+        derive(ratio, detune, w, step, nullptr, 0, out);
     }
-    source_ = {bitsOf(rate), bitsOf(tuning_), bitsOf(detune_), bitsOf(transposition_), false, false};
+    // The same for the positions of the next sample (step 1), but those of
+    // the blocks of four strings in `steadyBlocks` are the present ones
+    // advanced, which deriving would give too.
+    void derive(float ratio, float detune, std::int32_t w, const std::int32_t* present, int steadyBlocks,
+                std::int32_t* out) const {
+        derive(ratio, detune, w, 1, present, steadyBlocks, out);
+    }
+
+private:
+    void derive(float ratio, float detune, std::int32_t w, std::int32_t step, const std::int32_t* present,
+                int steadyBlocks, std::int32_t* out) const {
+        const __m128d r = _mm_set1_pd(static_cast<double>(ratio));
+        const __m128d d = _mm_set1_pd(static_cast<double>(detune));
+        const __m128d write = _mm_set1_pd(static_cast<double>(w));
+        const __m128i invalid = _mm_set1_epi32(std::numeric_limits<std::int32_t>::min());
+        for (int s = 0; s < kNumStrings; s += 4) {
+            if (steadyBlocks & (1 << (s / 4))) {
+                const __m128i p = _mm_load_si128(reinterpret_cast<const __m128i*>(present + s));
+                _mm_store_si128(reinterpret_cast<__m128i*>(out + s),
+                                _mm_and_si128(_mm_add_epi32(p, _mm_set1_epi32(1)), mask_));
+                continue;
+            }
+            const __m128d x0 = _mm_add_pd(_mm_sub_pd(write, delayPair(moved_, s, fs_, d, r)), wrap_);
+            const __m128d x1 = _mm_add_pd(_mm_sub_pd(write, delayPair(moved_, s + 2, fs_, d, r)), wrap_);
+            __m128i whole = _mm_unpacklo_epi64(_mm_cvttpd_epi32(x0), _mm_cvttpd_epi32(x1));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(whole, invalid)) != 0) [[unlikely]]
+                whole = saturated(x0, x1);
+            const __m128i position = _mm_and_si128(whole, mask_);
+            _mm_store_si128(reinterpret_cast<__m128i*>(out + s),
+                            _mm_and_si128(_mm_add_epi32(position, _mm_set1_epi32(step)), mask_));
+        }
+    }
+
+    // Out of range or NaN: saturate as the plain conversion does.
+    static __m128i saturated(__m128d x0, __m128d x1) {
+        alignas(16) double x[4];
+        alignas(16) std::int32_t fixed[4];
+        _mm_store_pd(x, x0);
+        _mm_store_pd(x + 2, x1);
+        for (int k = 0; k < 4; ++k) fixed[k] = truncToInt32(x[k]);
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(fixed));
+    }
+
+    const double* moved_;
+    __m128d fs_, wrap_;
+    __m128i mask_;
+};
+
+}  // namespace
+
+// Notes what the positions came from.
+inline void ResonatorEngine::derivePositions(float rate, std::int32_t w, std::int32_t* out, std::int32_t length) {
+    PositionFormula(termsFor(rate).moved, rate, length).derive(tuning_ * transposition_, detune_, w, 0, out);
+    noteSource(rate);
+}
+
+inline void ResonatorEngine::noteSource(float rate) {
+    source_ = sourceOf(rate, tuning_, detune_);
+}
+
+ResonatorEngine::PositionSource ResonatorEngine::sourceOf(float rate, float tuning, float detune) const {
+    return {bitsOf(rate), bitsOf(tuning), bitsOf(detune), bitsOf(transposition_), false, false};
 }
 
 // Deriving the positions at write position w + 1 gives those at w advanced
@@ -279,11 +333,11 @@ inline void ResonatorEngine::derivePositions(float rate, std::int32_t w, std::in
 // number (exact arithmetic throughout) or clearly not one: the whole part of
 // w − D + L then moves with w alone. Other delays (only reachable with
 // values far outside the parameters' ranges) are derived at every sample.
-bool ResonatorEngine::advanceIsExact(float fs) const {
+bool ResonatorEngine::advanceIsExact(float fs, float tuning, float detune) const {
     DelayTerms terms;
     terms.compute(fs);
     alignas(16) double delay[kNumStrings];
-    delays(terms, delay);
+    delays(terms, tuning, detune, delay);
     for (double d : delay) {
         if (!(d >= 1.0 && d <= lines_.length - 1.0)) return false;
         const double below = std::floor(d);
@@ -299,27 +353,30 @@ bool ResonatorEngine::positionsSettled() const {
         return false;
     if (bitsOf(tuningTarget_.load()) != bitsOf(tuning_) || bitsOf(detuneTarget_.load()) != bitsOf(detune_))
         return false;
-    return source_.advanceChecked ? source_.advanceExact : advanceIsExact(fs);
+    return source_.advanceChecked ? source_.advanceExact : advanceIsExact(fs, tuning_, detune_);
 }
 
-// The present read positions were derived from this rate and the current
-// tuning, detune and transposition, in a way that advancing keeps: deriving
-// them again at the next write position would give the advanced ones.
-inline bool ResonatorEngine::positionsAdvance(std::uint32_t sampleRate) {
-    if (source_.sampleRate != sampleRate || source_.tuning != bitsOf(tuning_) || source_.detune != bitsOf(detune_) ||
-        source_.transposition != bitsOf(transposition_))
+// The read positions were derived (as `source` notes) from this rate, the
+// given tuning and detune and the present transposition, in a way that
+// advancing keeps: deriving them again at the next write position would
+// give the advanced ones.
+inline bool ResonatorEngine::positionsAdvance(PositionSource& source, float tuning, float detune,
+                                              std::uint32_t sampleRate) const {
+    if (source.sampleRate != sampleRate || source.tuning != bitsOf(tuning) || source.detune != bitsOf(detune) ||
+        source.transposition != bitsOf(transposition_))
         return false;
-    if (!source_.advanceChecked) {
-        source_.advanceExact = advanceIsExact(std::bit_cast<float>(sampleRate));
-        source_.advanceChecked = true;
+    if (!source.advanceChecked) {
+        source.advanceExact = advanceIsExact(std::bit_cast<float>(sampleRate), tuning, detune);
+        source.advanceChecked = true;
     }
-    return source_.advanceExact;
+    return source.advanceExact;
 }
 
 // Nothing moves at this sample: both glides are at their targets (so they
 // leave the current values as they are) and the read positions advance.
 inline bool ResonatorEngine::settled(const Values& v) {
-    return v.tuningTarget == bitsOf(tuning_) && v.detuneTarget == bitsOf(detune_) && positionsAdvance(v.sampleRate);
+    return v.tuningTarget == bitsOf(tuning_) && v.detuneTarget == bitsOf(detune_) &&
+           positionsAdvance(source_, tuning_, detune_, v.sampleRate);
 }
 
 namespace {
@@ -435,88 +492,210 @@ std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, flo
 
 // Steps 6 and 7: Detune glides exponentially and snaps to its target when
 // close; Tune ramps by at most 0.00002 per sample, then glides exponentially.
-inline void ResonatorEngine::glide(const Values& v) {
+// On values of the caller's, which the compiler can keep in registers: the
+// glides are a serial chain from sample to sample.
+inline void ResonatorEngine::glide(float& tuning, float& detune, const Values& v) {
     const float detuneTarget = std::bit_cast<float>(v.detuneTarget);
-    const float detuneDelta = detuneTarget - detune_;
+    const float detuneDelta = detuneTarget - detune;
     if (std::fabs(detuneDelta) > 0.002)
-        detune_ = static_cast<float>(detune_ + 0.00075 * detuneDelta);
+        detune = static_cast<float>(detune + 0.00075 * detuneDelta);
     else
-        detune_ = detuneTarget;
+        detune = detuneTarget;
 
     const float tuningTarget = std::bit_cast<float>(v.tuningTarget);
-    const float tuningDelta = tuningTarget - tuning_;
+    const float tuningDelta = tuningTarget - tuning;
     if (std::fabs(tuningDelta) > 0.0015) {
-        const auto candidate = static_cast<float>(tuning_ + 0.00025 * tuningDelta);
-        if (std::fabs(candidate - tuning_) > 0.00002)
-            tuning_ = static_cast<float>(candidate > tuning_ ? tuning_ + 0.00002 : tuning_ - 0.00002);
+        const auto candidate = static_cast<float>(tuning + 0.00025 * tuningDelta);
+        if (std::fabs(candidate - tuning) > 0.00002)
+            tuning = static_cast<float>(candidate > tuning ? tuning + 0.00002 : tuning - 0.00002);
         else
-            tuning_ = candidate;
+            tuning = candidate;
     } else {
-        tuning_ = tuningTarget;
+        tuning = tuningTarget;
     }
+}
+
+// The blocks of four strings (bit b: strings 4b..4b+3) whose read positions
+// advance by exactly one per sample while the tuning and detune stay within
+// the given ranges, with delays that let the groups run. Each delay D = n/d
+// is monotone in the detune (through n) and in the tuning ratio (through d),
+// and so are their roundings: D stays between its values at the corners of
+// the ranges. If those lie between the same two whole numbers, clear of both
+// by the margin of advanceIsExact(), every derivation in between gives the
+// same whole part.
+int ResonatorEngine::steadyWithin(const DelayTerms& terms, float fs, float tuningLow, float tuningHigh,
+                                  float detuneLow, float detuneHigh) const {
+    const float ratioA = tuningLow * transposition_, ratioB = tuningHigh * transposition_;
+    if (!(ratioA > 0.0f && ratioB > 0.0f)) return 0;
+    const __m128d ratioLow = _mm_set1_pd(static_cast<double>(std::min(ratioA, ratioB)));
+    const __m128d ratioHigh = _mm_set1_pd(static_cast<double>(std::max(ratioA, ratioB)));
+    const __m128d rate = _mm_set1_pd(static_cast<double>(fs));
+    const __m128d detuneA = _mm_set1_pd(static_cast<double>(detuneLow));
+    const __m128d detuneB = _mm_set1_pd(static_cast<double>(detuneHigh));
+    const __m128d margin = _mm_set1_pd(kWholeNumberMargin);
+    const __m128d fewest = _mm_set1_pd(settled_groups::kMinDelay - 1.0);
+    const __m128d most = _mm_set1_pd(settled_groups::kMaxDelay - 1.0);
+    int steady = 0;
+    for (int s = 0; s < kNumStrings; s += 2) {
+        const __m128d moved = _mm_load_pd(terms.moved + s);
+        const __m128d numeratorA = _mm_add_pd(rate, _mm_mul_pd(moved, detuneA));
+        const __m128d numeratorB = _mm_add_pd(rate, _mm_mul_pd(moved, detuneB));
+        const __m128d frequency = _mm_load_pd(kFrequency.value + s);
+        const __m128d shortest = _mm_div_pd(_mm_min_pd(numeratorA, numeratorB), _mm_mul_pd(ratioHigh, frequency));
+        const __m128d longest = _mm_div_pd(_mm_max_pd(numeratorA, numeratorB), _mm_mul_pd(ratioLow, frequency));
+        const __m128d below = _mm_cvtepi32_pd(_mm_cvttpd_epi32(shortest));  // whole part: shortest is positive here
+        const __m128d positive = _mm_and_pd(_mm_cmpgt_pd(numeratorA, _mm_setzero_pd()),
+                                            _mm_cmpgt_pd(numeratorB, _mm_setzero_pd()));
+        const __m128d between = _mm_and_pd(_mm_cmpge_pd(_mm_sub_pd(shortest, below), margin),
+                                           _mm_cmpge_pd(_mm_sub_pd(_mm_add_pd(below, _mm_set1_pd(1.0)), longest), margin));
+        const __m128d usable = _mm_and_pd(_mm_cmpge_pd(below, fewest), _mm_cmple_pd(below, most));
+        const int pair = _mm_movemask_pd(_mm_and_pd(positive, _mm_and_pd(between, usable)));
+        steady |= pair << s;
+    }
+    // Blocks of four strings all of whose strings are steady.
+    int blocks = 0;
+    for (int b = 0; b < kNumStrings / 4; ++b) blocks |= ((steady >> (4 * b)) & 15) == 15 ? 1 << b : 0;
+    return blocks;
+}
+
+// Whole groups from sample i on (at most `groups`) in which no read position
+// jumps: entry q of tuning and detune is the state after the glides of the
+// stretch's first q samples, and the positions of sample q + 1 are derived
+// from it. The present positions must have been derived from entry 0.
+// `steadyBlocks` gets, for the group after the last steady one, the blocks of
+// four strings that do not jump in it (none if unknown).
+std::int32_t ResonatorEngine::steadyGroups(const DelayTerms& terms, float fs, const float* tuning,
+                                           const float* detune, std::int32_t groups, int& steadyBlocks) const {
+    steadyBlocks = 0;
+    if (source_ != sourceOf(fs, tuning[0], detune[0])) return 0;
+    groups = std::min(groups, samplesBeforeWrap() / settled_groups::kGroup);
+    constexpr int kAll = (1 << (kNumStrings / 4)) - 1;
+    for (std::int32_t g = 0; g < groups; ++g) {
+        const float* t = tuning + g * settled_groups::kGroup;
+        const float* d = detune + g * settled_groups::kGroup;
+        const auto [tuningLow, tuningHigh] = std::minmax_element(t, t + settled_groups::kGroup + 1);
+        const auto [detuneLow, detuneHigh] = std::minmax_element(d, d + settled_groups::kGroup + 1);
+        const int blocks = steadyWithin(terms, fs, *tuningLow, *tuningHigh, *detuneLow, *detuneHigh);
+        if (blocks != kAll) {
+            steadyBlocks = g == 0 ? blocks : 0;
+            return g;
+        }
+    }
+    return groups;
+}
+
+// Samples i..n−1 one at a time (at most kGroup of them), the read positions
+// derived at every sample from the states worked out ahead (entry q + 1 of
+// tuning and detune: after the glides of sample q), before the strings run
+// through them; those of the steady blocks of four strings (see
+// steadyGroups()) only advance. Stops early when a value changes; returns
+// the samples done.
+template <class Geometry, ResonatorEngine::Excite Mode, bool SingleOutput>
+std::int32_t ResonatorEngine::runDerived(const float* inL, const float* inR, float* outL, float* outR,
+                                         std::int32_t i, std::int32_t n, const Values& v, const float* tuning,
+                                         const float* detune, int steadyBlocks, Geometry geometry) {
+    using namespace resonator_kernel;
+    constexpr int kMost = settled_groups::kGroup;
+    const std::int32_t mask = geometry.mask;
+    const float fs = std::bit_cast<float>(v.sampleRate);
+    const PositionFormula formula(termsFor(fs).moved, fs, mask + 1);
+    const int m = static_cast<int>(std::min<std::int32_t>(kMost, n - i));
+    const std::int32_t w = writePos_;
+    alignas(16) std::int32_t positions[kMost + 1][kNumStrings];
+    std::copy(readPos_.begin(), readPos_.end(), positions[0]);
+    for (int q = 0; q < m; ++q)
+        formula.derive(tuning[q + 1] * transposition_, detune[q + 1], (w + q) & mask, positions[q], steadyBlocks,
+                       positions[q + 1]);
+
+    const Constants k(v);
+    Lowpass lp = Lowpass::load(lowpass_.data());
+    __m128 offset = offsetFor(i);
+    int q = 0;
+    do {
+        const PositionTaps<Geometry> at{lines_.first, positions[q], (w + q) & mask, geometry};
+        sample<Mode, SingleOutput>(at, lp, k, inL + i + q, inR + i + q, outL + i + q,
+                                     SingleOutput ? nullptr : outR + i + q, offset);
+        offset = flipped(offset);
+        ++q;
+    } while (q < m && valuesUnchanged(v));
+    lp.store(lowpass_.data());
+    std::copy(positions[q], positions[q] + kNumStrings, readPos_.begin());
+    writePos_ = (w + q) & mask;
+    return q;
 }
 
 // Samples i..n−1 with the values v while a glide moves or the positions
 // need deriving, until n, a value differs from v or (on the standard lines)
-// nothing moves any more. The glides and the read positions depend on nothing the strings
-// do, so they are worked out for up to kAhead samples first, assuming v
-// stays; the divisions of those samples then run side by side instead of
-// each waiting for the last. Should a value change, what was worked out
-// for the samples from there on is dropped. Returns the index of the first
-// sample not processed.
+// nothing moves any more. The glides depend on nothing the strings do, so
+// they are worked out a batch ahead, assuming v stays: a serial chain that
+// nothing waits for, a few samples of it after each piece of the present
+// batch, so that it runs alongside the strings' work. The batch runs group
+// by group: where no read position jumps, in the groups of the settled
+// stretches; elsewhere one sample at a time, with positions derived at every
+// sample. Should a value change, what was worked out for the samples from
+// there on is dropped. Returns the index of the first sample not processed.
 template <class Geometry, ResonatorEngine::Excite Mode, bool SingleOutput>
 std::int32_t ResonatorEngine::runGliding(const float* inL, const float* inR, float* outL, float* outR,
                                          std::int32_t i, std::int32_t n, const Values& v, Geometry geometry) {
-    using namespace resonator_kernel;
-    constexpr bool kStandard = std::is_same_v<Geometry, StandardGeometry>;
-    const std::int32_t mask = geometry.mask;
-    float* const lines = lines_.first;
-    constexpr int kAhead = 16;
-    const Constants k(v);
+    constexpr bool kGroups = std::is_same_v<Geometry, resonator_kernel::StandardGeometry> && Mode != Excite::Silence;
+    constexpr int kBatch = 8 * settled_groups::kGroup;
     const float fs = std::bit_cast<float>(v.sampleRate);
-    Lowpass lp = Lowpass::load(lowpass_.data());
-    __m128 offset = offsetFor(i);
-    // Entry q: the state at the start of sample i + q.
-    alignas(16) std::int32_t positions[kAhead + 1][kNumStrings];
-    float tuning[kAhead + 1], detune[kAhead + 1];
-    PositionSource source[kAhead + 1];
-    for (;;) {
-        const std::int32_t w = writePos_;
-        const int m = static_cast<int>(std::min<std::int32_t>(kAhead, n - i));
-        std::copy(readPos_.begin(), readPos_.end(), positions[0]);
-        tuning[0] = tuning_;
-        detune[0] = detune_;
-        source[0] = source_;
-        for (int q = 0; q < m; ++q) {
-            glide(v);
-            if (positionsAdvance(v.sampleRate))
-                std::copy(positions[q], positions[q] + kNumStrings, positions[q + 1]);
-            else
-                derivePositions(fs, (w + q) & mask, positions[q + 1], mask + 1);
-            advance(positions[q + 1], 1, mask);
-            tuning[q + 1] = tuning_;
-            detune[q + 1] = detune_;
-            source[q + 1] = source_;
+    const DelayTerms& terms = termsFor(fs);
+    // Entry q: the tuning and detune after the glides of the batch's first q
+    // samples; entries up to `worked` are known.
+    struct Glides {
+        float tuning[kBatch + 1], detune[kBatch + 1];
+        int count, worked;
+        void start(float t, float d, int samples) {
+            tuning[0] = t;
+            detune[0] = d;
+            count = samples;
+            worked = 0;
         }
-
-        int q = 0;
-        do {
-            const PositionTaps<Geometry> at{lines, positions[q], (w + q) & mask, geometry};
-            sample<Mode, SingleOutput>(at, lp, k, inL + i + q, inR + i + q, outL + i + q,
-                                         SingleOutput ? nullptr : outR + i + q, offset);
-            offset = flipped(offset);
-            ++q;
-        } while (q < m && valuesUnchanged(v));
-
-        std::copy(positions[q], positions[q] + kNumStrings, readPos_.begin());
-        tuning_ = tuning[q];
-        detune_ = detune[q];
-        source_ = source[q];
-        writePos_ = (w + q) & mask;
-        i += q;
-        if (q < m || i == n || !valuesUnchanged(v) || (kStandard && settled(v))) break;
+        void work(int upTo, const Values& values) {
+            for (; worked < std::min(upTo, count); ++worked) {
+                tuning[worked + 1] = tuning[worked];
+                detune[worked + 1] = detune[worked];
+                glide(tuning[worked + 1], detune[worked + 1], values);
+            }
+        }
+    };
+    Glides batches[2];
+    Glides* now = &batches[0];
+    Glides* next = &batches[1];
+    now->start(tuning_, detune_, static_cast<int>(std::min<std::int32_t>(kBatch, n - i)));
+    now->work(kBatch, v);
+    for (;;) {
+        const int count = now->count;
+        next->start(now->tuning[count], now->detune[count],
+                    static_cast<int>(std::min<std::int32_t>(kBatch, n - i - count)));
+        bool unchanged = true;
+        for (int q = 0; q < count && unchanged;) {
+            int steadyBlocks = 0;
+            const std::int32_t steady =
+                kGroups ? steadyGroups(terms, fs, now->tuning + q, now->detune + q,
+                                       (count - q) / settled_groups::kGroup, steadyBlocks)
+                        : 0;
+            std::int32_t done;
+            if (steady > 0) {
+                done = runGroups<Mode, SingleOutput>(inL, inR, outL, outR, i, steady, v);
+            } else {
+                done = runDerived<Geometry, Mode, SingleOutput>(inL, inR, outL, outR, i, i + count - q, v,
+                                                                now->tuning + q, now->detune + q, steadyBlocks,
+                                                                geometry);
+            }
+            q += static_cast<int>(done);
+            i += done;
+            tuning_ = now->tuning[q];
+            detune_ = now->detune[q];
+            source_ = sourceOf(fs, tuning_, detune_);
+            unchanged = valuesUnchanged(v);
+            next->work(q, v);
+        }
+        if (!unchanged || i == n || (kGroups && settled(v))) break;
+        next->work(kBatch, v);
+        std::swap(now, next);
     }
-    lp.store(lowpass_.data());
     return i;
 }
 

@@ -218,6 +218,11 @@ private:
         std::uint32_t sampleRate = 0, tuning = 0, detune = 0, transposition = 0;
         bool advanceChecked = false;
         bool advanceExact = false;
+        // The same values (whatever was found about advancing).
+        bool operator!=(const PositionSource& o) const {
+            return sampleRate != o.sampleRate || tuning != o.tuning || detune != o.detune ||
+                   transposition != o.transposition;
+        }
     };
 
     // Twelve lines of one length in one zeroed allocation; line s starts
@@ -231,7 +236,7 @@ private:
         Lines* nextRetired = nullptr;
     };
 
-    bool positionsAdvance(std::uint32_t sampleRate);
+    bool positionsAdvance(PositionSource& source, float tuning, float detune, std::uint32_t sampleRate) const;
     bool settled(const Values& v);
     void applyPendingTransposition();
     // σ·(0.015·fs)·k of each string, for the rate whose bits are noted.
@@ -242,10 +247,12 @@ private:
         void compute(float rate);
     };
     const DelayTerms& termsFor(float fs);
-    void delays(const DelayTerms& terms, double* out) const;
+    void delays(const DelayTerms& terms, float tuning, float detune, double* out) const;
     void updateReadPositions(float fs);
     void derivePositions(float fs, std::int32_t w, std::int32_t* out, std::int32_t length);
-    bool advanceIsExact(float fs) const;
+    void noteSource(float rate);
+    PositionSource sourceOf(float rate, float tuning, float detune) const;
+    bool advanceIsExact(float fs, float tuning, float detune) const;
 
     void takeOfferedLines();
     void freeRetiredLines();
@@ -262,13 +269,21 @@ private:
     template <Excite Mode, bool SingleOutput>
     std::int32_t runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);
+    int steadyWithin(const DelayTerms& terms, float fs, float tuningLow, float tuningHigh, float detuneLow,
+                     float detuneHigh) const;
+    std::int32_t steadyGroups(const DelayTerms& terms, float fs, const float* tuning, const float* detune,
+                              std::int32_t groups, int& steadyBlocks) const;
+    template <class Geometry, Excite Mode, bool SingleOutput>
+    std::int32_t runDerived(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                            std::int32_t n, const Values& v, const float* tuning, const float* detune,
+                            int steadyBlocks, Geometry geometry);
     template <class Geometry, Excite Mode, bool SingleOutput>
     std::int32_t runGliding(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v, Geometry geometry);
     template <Excite Mode>
     std::int32_t runStretch(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);
-    void glide(const Values& v);
+    static void glide(float& tuning, float& detune, const Values& v);
 
     // Engine values written by parameter changes.
     AtomicFloat gain_{0.0f};
