@@ -262,30 +262,11 @@ public:
     // The twelve positions for the ratio r (the float32 product of tuning
     // and transposition) and detune d, each then moved on by `step` samples.
     void derive(float ratio, float detune, std::int32_t w, std::int32_t step, std::int32_t* out) const {
-        derive(ratio, detune, w, step, nullptr, 0, out);
-    }
-    // The same for the positions of the next sample (step 1), but those of
-    // the blocks of four strings in `steadyBlocks` are the present ones
-    // advanced, which deriving would give too.
-    void derive(float ratio, float detune, std::int32_t w, const std::int32_t* present, int steadyBlocks,
-                std::int32_t* out) const {
-        derive(ratio, detune, w, 1, present, steadyBlocks, out);
-    }
-
-private:
-    void derive(float ratio, float detune, std::int32_t w, std::int32_t step, const std::int32_t* present,
-                int steadyBlocks, std::int32_t* out) const {
         const __m128d r = _mm_set1_pd(static_cast<double>(ratio));
         const __m128d d = _mm_set1_pd(static_cast<double>(detune));
         const __m128d write = _mm_set1_pd(static_cast<double>(w));
         const __m128i invalid = _mm_set1_epi32(std::numeric_limits<std::int32_t>::min());
         for (int s = 0; s < kNumStrings; s += 4) {
-            if (steadyBlocks & (1 << (s / 4))) {
-                const __m128i p = _mm_load_si128(reinterpret_cast<const __m128i*>(present + s));
-                _mm_store_si128(reinterpret_cast<__m128i*>(out + s),
-                                _mm_and_si128(_mm_add_epi32(p, _mm_set1_epi32(1)), mask_));
-                continue;
-            }
             const __m128d x0 = _mm_add_pd(_mm_sub_pd(write, delayPair(moved_, s, fs_, d, r)), wrap_);
             const __m128d x1 = _mm_add_pd(_mm_sub_pd(write, delayPair(moved_, s + 2, fs_, d, r)), wrap_);
             __m128i whole = _mm_unpacklo_epi64(_mm_cvttpd_epi32(x0), _mm_cvttpd_epi32(x1));
@@ -297,6 +278,7 @@ private:
         }
     }
 
+private:
     // Out of range or NaN: saturate as the plain conversion does.
     static __m128i saturated(__m128d x0, __m128d x1) {
         alignas(16) double x[4];
@@ -417,10 +399,11 @@ void ResonatorEngine::advanceAll(std::int32_t samples) {
 }
 
 // Whole groups from sample i on, at most `groups` of them and none across a
-// wrap; returns the samples done.
+// wrap, each with its jumps if any are given; returns the samples done.
 template <ResonatorEngine::Excite Mode, bool SingleOutput>
 std::int32_t ResonatorEngine::runGroups(const float* inL, const float* inR, float* outL, float* outR,
-                                        std::int32_t i, std::int32_t groups, const Values& v) {
+                                        std::int32_t i, std::int32_t groups, const Values& v,
+                                        const settled_groups::Jumps* jumps) {
     settled_groups::Job job;
     job.engine = this;
     job.values = v;
@@ -434,10 +417,18 @@ std::int32_t ResonatorEngine::runGroups(const float* inL, const float* inR, floa
     job.outR = SingleOutput ? nullptr : outR + i;
     job.groups = groups;
     job.oddFirst = (i & 1) != 0;
+    job.jumps = jumps;
     const auto& kernels = Mode == Excite::Bypassed ? groupKernels_->bypassed : groupKernels_->input;
-    const std::int32_t done = kernels[SingleOutput](job) * settled_groups::kGroup;
-    advanceAll(done);
-    return done;
+    const std::int32_t done = kernels[SingleOutput](job);
+    advanceAll(done * settled_groups::kGroup);
+    if (jumps != nullptr) {
+        const settled_groups::Jumps& last = jumps[done - 1];
+        for (int s = 0; s < kNumStrings; ++s) {
+            const std::int32_t moved = last.before[s] + (((last.strings >> s) & 1) ? last.shift[s] : 0);
+            readPos_[s] = (readPos_[s] + moved) & kLineMask;
+        }
+    }
+    return done * settled_groups::kGroup;
 }
 
 // Samples i..n−1 one at a time, none across a wrap; the first with v as
@@ -481,7 +472,7 @@ std::int32_t ResonatorEngine::runSettled(const float* inL, const float* inR, flo
         const std::int32_t run = std::min(n - i, samplesBeforeWrap());
         std::int32_t done = 0;
         if (grouped && run >= settled_groups::kGroup)
-            done = runGroups<Mode, SingleOutput>(inL, inR, outL, outR, i, run / settled_groups::kGroup, v);
+            done = runGroups<Mode, SingleOutput>(inL, inR, outL, outR, i, run / settled_groups::kGroup, v, nullptr);
         if (done < run && (done == 0 || valuesUnchanged(v)))
             done += runSamples<Mode, SingleOutput>(inL, inR, outL, outR, i + done, i + run, v);
         i += done;
@@ -515,9 +506,9 @@ inline void ResonatorEngine::glide(float& tuning, float& detune, const Values& v
     }
 }
 
-// The blocks of four strings (bit b: strings 4b..4b+3) whose read positions
-// advance by exactly one per sample while the tuning and detune stay within
-// the given ranges, with delays that let the groups run. Each delay D = n/d
+// The strings (bit s: string s) whose read positions advance by exactly one
+// per sample while the tuning and detune stay within the given ranges, with
+// delays that let the groups run. Each delay D = n/d
 // is monotone in the detune (through n) and in the tuning ratio (through d),
 // and so are their roundings: D stays between its values at the corners of
 // the ranges. If those lie between the same two whole numbers, clear of both
@@ -552,48 +543,114 @@ int ResonatorEngine::steadyWithin(const DelayTerms& terms, float fs, float tunin
         const int pair = _mm_movemask_pd(_mm_and_pd(positive, _mm_and_pd(between, usable)));
         steady |= pair << s;
     }
-    // Blocks of four strings all of whose strings are steady.
-    int blocks = 0;
-    for (int b = 0; b < kNumStrings / 4; ++b) blocks |= ((steady >> (4 * b)) & 15) == 15 ? 1 << b : 0;
-    return blocks;
+    return steady;
 }
 
-// Whole groups from sample i on (at most `groups`) in which no read position
-// jumps: entry q of tuning and detune is the state after the glides of the
-// stretch's first q samples, and the positions of sample q + 1 are derived
-// from it. The present positions must have been derived from entry 0.
-// `steadyBlocks` gets, for the group after the last steady one, the blocks of
-// four strings that do not jump in it (none if unknown).
-std::int32_t ResonatorEngine::steadyGroups(const DelayTerms& terms, float fs, const float* tuning,
-                                           const float* detune, std::int32_t groups, int& steadyBlocks) const {
-    steadyBlocks = 0;
-    if (source_ != sourceOf(fs, tuning[0], detune[0])) return 0;
-    groups = std::min(groups, samplesBeforeWrap() / settled_groups::kGroup);
-    constexpr int kAll = (1 << (kNumStrings / 4)) - 1;
+// Whole groups from the present sample on (at most `groups`) whose read
+// positions advance by one per sample but for jumps that the groups'
+// kernels can follow, described in `jumps` (one per group). Entry q of
+// tuning and detune is the state after the glides of the stretch's first q
+// samples, and the positions of sample q + 1 are derived from it. Groups in
+// which every string is steady (see steadyWithin()) need no deriving; in
+// the others the strings that may jump are derived at every sample. Sets
+// `jumped` if any group has jumps.
+std::int32_t ResonatorEngine::groupsWithJumps(const DelayTerms& terms, float fs, const float* tuning,
+                                              const float* detune, std::int32_t groups, settled_groups::Jumps* jumps,
+                                              bool& jumped) const {
+    constexpr int kGroup = settled_groups::kGroup;
+    constexpr int kAll = (1 << kNumStrings) - 1;
+    jumped = false;
+    // Where the positions do not come from entry 0, its blocks are unknown.
+    const bool consistent = !(source_ != sourceOf(fs, tuning[0], detune[0]));
+    // Each group's jumps may read up to one sample further on.
+    groups = std::min(groups, samplesBeforeWrap() / (kGroup + 1));
+    std::int32_t before[kNumStrings] = {};
     for (std::int32_t g = 0; g < groups; ++g) {
-        const float* t = tuning + g * settled_groups::kGroup;
-        const float* d = detune + g * settled_groups::kGroup;
-        const auto [tuningLow, tuningHigh] = std::minmax_element(t, t + settled_groups::kGroup + 1);
-        const auto [detuneLow, detuneHigh] = std::minmax_element(d, d + settled_groups::kGroup + 1);
-        const int blocks = steadyWithin(terms, fs, *tuningLow, *tuningHigh, *detuneLow, *detuneHigh);
-        if (blocks != kAll) {
-            steadyBlocks = g == 0 ? blocks : 0;
-            return g;
+        const float* t = tuning + g * kGroup;
+        const float* d = detune + g * kGroup;
+        int steady = 0;
+        if (consistent || g > 0) {
+            const auto [tuningLow, tuningHigh] = std::minmax_element(t, t + kGroup + 1);
+            const auto [detuneLow, detuneHigh] = std::minmax_element(d, d + kGroup + 1);
+            steady = steadyWithin(terms, fs, *tuningLow, *tuningHigh, *detuneLow, *detuneHigh);
         }
+        settled_groups::Jumps& group = jumps[g];
+        std::copy(before, before + kNumStrings, group.before);
+        group.strings = 0;
+        if (steady != kAll && !jumpsIn(terms, fs, t, d, steady, g * kGroup, before, group)) return g;
+        for (int s = 0; s < kNumStrings; ++s)
+            if ((group.strings >> s) & 1) before[s] += group.shift[s];
+        jumped = jumped || group.strings != 0;
     }
     return groups;
+}
+
+namespace {
+
+// String s's read position at write position w (within the line), as
+// PositionFormula derives it: the same operations in the same order. False
+// where the formula would saturate.
+bool positionOf(const double* moved, int s, double fs, float ratio, float detune, std::int32_t w,
+                std::int32_t& position) {
+    const double numerator = fs + moved[s] * static_cast<double>(detune);
+    const double delay = numerator / (static_cast<double>(ratio) * kFrequency.value[s]);
+    const double x = (static_cast<double>(w) - delay) + ResonatorEngine::kLineLength;
+    if (!(x > -2147483648.0 && x < 2147483647.0)) return false;
+    position = static_cast<std::int32_t>(x) & ResonatorEngine::kLineMask;
+    return true;
+}
+
+}  // namespace
+
+// Whether the group starting `start` samples on (the positions there being
+// the present ones advanced that far and moved by `before`) can run through
+// the groups' kernels with jumps: deriving the positions of its samples for
+// the strings not in `steady`, each advances by one per sample but for at
+// most one jump of one sample, with delays the groups allow on both sides.
+// Entries 0..kGroup of tuning and detune are the states the positions of
+// the group's samples 1..kGroup are derived from.
+bool ResonatorEngine::jumpsIn(const DelayTerms& terms, float fs, const float* tuning, const float* detune,
+                              int steady, std::int32_t start, const std::int32_t* before,
+                              settled_groups::Jumps& jumps) const {
+    constexpr int kGroup = settled_groups::kGroup;
+    const std::int32_t w = writePos_ + start;
+    jumps.strings = 0;
+    for (int s = 0; s < kNumStrings; ++s) {
+        if ((steady >> s) & 1) continue;
+        const std::int32_t first = (readPos_[s] + start + before[s]) & kLineMask;
+        // How far each sample's position is from advancing by one: 0 until
+        // the jump, the jump's size from there on.
+        int from = kGroup + 1, shift = 0;
+        for (int j = 1; j <= kGroup; ++j) {
+            std::int32_t position;
+            if (!positionOf(terms.moved, s, fs, tuning[j] * transposition_, detune[j], w + j - 1, position))
+                return false;
+            const std::int32_t off = ((position + 1 - first - j + kLineLength / 2) & kLineMask) - kLineLength / 2;
+            if (off == shift) continue;
+            if (shift != 0 || (off != 1 && off != -1)) return false;
+            from = j;
+            shift = off;
+        }
+        const std::int32_t delay = (w - first) & kLineMask;
+        for (std::int32_t d : {delay, delay - shift})
+            if (d < settled_groups::kMinDelay || d > settled_groups::kMaxDelay) return false;
+        if (shift != 0) {
+            jumps.strings |= 1u << s;
+            jumps.from[s] = from;
+            jumps.shift[s] = shift;
+        }
+    }
+    return true;
 }
 
 // Samples i..n−1 one at a time (at most kGroup of them), the read positions
 // derived at every sample from the states worked out ahead (entry q + 1 of
 // tuning and detune: after the glides of sample q), before the strings run
-// through them; those of the steady blocks of four strings (see
-// steadyGroups()) only advance. Stops early when a value changes; returns
-// the samples done.
+// through them. Stops early when a value changes; returns the samples done.
 template <class Geometry, ResonatorEngine::Excite Mode, bool SingleOutput>
 std::int32_t ResonatorEngine::runDerived(const float* inL, const float* inR, float* outL, float* outR,
                                          std::int32_t i, std::int32_t n, const Values& v, const float* tuning,
-                                         const float* detune, int steadyBlocks, Geometry geometry) {
+                                         const float* detune, Geometry geometry) {
     using namespace resonator_kernel;
     constexpr int kMost = settled_groups::kGroup;
     const std::int32_t mask = geometry.mask;
@@ -604,8 +661,7 @@ std::int32_t ResonatorEngine::runDerived(const float* inL, const float* inR, flo
     alignas(16) std::int32_t positions[kMost + 1][kNumStrings];
     std::copy(readPos_.begin(), readPos_.end(), positions[0]);
     for (int q = 0; q < m; ++q)
-        formula.derive(tuning[q + 1] * transposition_, detune[q + 1], (w + q) & mask, positions[q], steadyBlocks,
-                       positions[q + 1]);
+        formula.derive(tuning[q + 1] * transposition_, detune[q + 1], (w + q) & mask, 1, positions[q + 1]);
 
     const Constants k(v);
     Lowpass lp = Lowpass::load(lowpass_.data());
@@ -671,18 +727,18 @@ std::int32_t ResonatorEngine::runGliding(const float* inL, const float* inR, flo
                     static_cast<int>(std::min<std::int32_t>(kBatch, n - i - count)));
         bool unchanged = true;
         for (int q = 0; q < count && unchanged;) {
-            int steadyBlocks = 0;
-            const std::int32_t steady =
-                kGroups ? steadyGroups(terms, fs, now->tuning + q, now->detune + q,
-                                       (count - q) / settled_groups::kGroup, steadyBlocks)
+            settled_groups::Jumps jumps[kBatch / settled_groups::kGroup];
+            bool jumped = false;
+            const std::int32_t groups =
+                kGroups ? groupsWithJumps(terms, fs, now->tuning + q, now->detune + q,
+                                          (count - q) / settled_groups::kGroup, jumps, jumped)
                         : 0;
             std::int32_t done;
-            if (steady > 0) {
-                done = runGroups<Mode, SingleOutput>(inL, inR, outL, outR, i, steady, v);
+            if (groups > 0) {
+                done = runGroups<Mode, SingleOutput>(inL, inR, outL, outR, i, groups, v, jumped ? jumps : nullptr);
             } else {
                 done = runDerived<Geometry, Mode, SingleOutput>(inL, inR, outL, outR, i, i + count - q, v,
-                                                                now->tuning + q, now->detune + q, steadyBlocks,
-                                                                geometry);
+                                                                now->tuning + q, now->detune + q, geometry);
             }
             q += static_cast<int>(done);
             i += done;

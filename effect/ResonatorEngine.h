@@ -58,6 +58,7 @@
 
 namespace settled_groups {
 struct Kernels;
+struct Jumps;
 }
 
 #if defined(__GNUC__)
@@ -262,7 +263,7 @@ private:
     void advanceAll(std::int32_t samples);
     template <Excite Mode, bool SingleOutput>
     std::int32_t runGroups(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
-                           std::int32_t groups, const Values& v);
+                           std::int32_t groups, const Values& v, const settled_groups::Jumps* lastJumps);
     template <Excite Mode, bool SingleOutput>
     std::int32_t runSamples(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);
@@ -271,12 +272,14 @@ private:
                             std::int32_t n, const Values& v);
     int steadyWithin(const DelayTerms& terms, float fs, float tuningLow, float tuningHigh, float detuneLow,
                      float detuneHigh) const;
-    std::int32_t steadyGroups(const DelayTerms& terms, float fs, const float* tuning, const float* detune,
-                              std::int32_t groups, int& steadyBlocks) const;
+    std::int32_t groupsWithJumps(const DelayTerms& terms, float fs, const float* tuning, const float* detune,
+                                 std::int32_t groups, settled_groups::Jumps* jumps, bool& jumped) const;
+    bool jumpsIn(const DelayTerms& terms, float fs, const float* tuning, const float* detune, int steady,
+                 std::int32_t start, const std::int32_t* before, settled_groups::Jumps& jumps) const;
     template <class Geometry, Excite Mode, bool SingleOutput>
     std::int32_t runDerived(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v, const float* tuning, const float* detune,
-                            int steadyBlocks, Geometry geometry);
+                            Geometry geometry);
     template <class Geometry, Excite Mode, bool SingleOutput>
     std::int32_t runGliding(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v, Geometry geometry);

@@ -31,6 +31,19 @@ constexpr int kGroup = 8;  // samples per group: the engine values are looked at
 constexpr int kMinDelay = 2 * kGroup;
 constexpr int kMaxDelay = ResonatorEngine::kLineLength - 2 * kGroup;
 
+// How a group's read positions differ from advancing by one per sample
+// from the stretch's first, while a glide moves: string s reads `before[s]`
+// samples further on (the jumps of earlier groups), and where bit s of
+// `strings` is set, `shift[s]` (1 or −1) more from the group's sample
+// `from[s]` on. So do the taps read at its position. The delays on both
+// sides of a jump are within kMinDelay..kMaxDelay.
+struct Jumps {
+    std::uint32_t strings = 0;
+    std::int32_t before[ResonatorEngine::kNumStrings];
+    std::int32_t from[ResonatorEngine::kNumStrings];
+    std::int32_t shift[ResonatorEngine::kNumStrings];
+};
+
 // One stretch of whole groups.
 struct Job {
     const ResonatorEngine* engine;  // looked at between groups: the kernel stops when a value differs
@@ -44,6 +57,7 @@ struct Job {
     float* outR;        // unused with a single output
     int groups;         // at most this many groups
     bool oddFirst;      // the first sample has an odd index in its block (ε is −1e-9 there)
+    const Jumps* jumps;  // one per group, if any position jumps (null: none)
 };
 
 // Works up to job.groups groups and returns how many it did: fewer when an

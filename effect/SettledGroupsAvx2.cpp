@@ -37,6 +37,11 @@ struct Avx2 {
     GROUP_INLINE static Time broadcast(float x) { return {_mm256_set1_ps(x)}; }
     GROUP_INLINE static Time alternating(float e) { return {_mm256_setr_ps(e, -e, e, -e, e, -e, e, -e)}; }
 
+    GROUP_INLINE static Time from(Time a, Time b, int lane) {
+        const __m256i after = _mm256_cmpgt_epi32(_mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 8), _mm256_set1_epi32(lane));
+        return {_mm256_blendv_ps(a.v, b.v, _mm256_castsi256_ps(after))};
+    }
+
     GROUP_INLINE static Wide broadcastWide(double x) { return {_mm256_set1_pd(x), _mm256_set1_pd(x)}; }
     GROUP_INLINE static Wide widen(Time x) {
         return {_mm256_cvtps_pd(_mm256_castps256_ps128(x.v)), _mm256_cvtps_pd(_mm256_extractf128_ps(x.v, 1))};

@@ -12,7 +12,8 @@
 //   Strings     the twelve strings, one per lane: + − ·, loadStrings,
 //               storeStrings, broadcastStrings
 //   toStrings(const Time[12], Strings[kLanes]) and
-//   toTime(const Strings[kLanes], Time[12]): the transposes between them.
+//   toTime(const Strings[kLanes], Time[12]): the transposes between them
+//   from(a, b, lane) the lanes of a before `lane`, those of b from there on
 //
 // Every float32 and double operation is the one of the plain per-sample
 // algorithm, in its order; the file that includes this one is built with
@@ -32,6 +33,7 @@
 namespace {
 
 using settled_groups::Job;
+using settled_groups::Jumps;
 using settled_groups::kGroup;
 constexpr int kStrings = ResonatorEngine::kNumStrings;
 constexpr std::ptrdiff_t kStride = ResonatorEngine::kLineStride;
@@ -83,13 +85,37 @@ struct GroupKernel {
         }
     }
 
+    // Where a step reads in a stretch with jumps: its group's jumps and the
+    // lane of the group the step starts at.
+    struct Where {
+        const Jumps* jumps;
+        int firstLane;
+    };
+
+    // kLanes samples from p on, read at string s's read position as its
+    // group's jumps move it.
+    template <bool Jumping>
+    GROUP_INLINE static Time read(const float* p, int s, Where where) {
+        if (where.jumps == nullptr) return Isa::load(p);
+        p += where.jumps->before[s];
+        const Time x = Isa::load(p);
+        if (!Jumping || !((where.jumps->strings >> s) & 1)) return x;
+        return Isa::from(x, Isa::load(p + where.jumps->shift[s]), where.jumps->from[s] - where.firstLane);
+    }
+
     // Step 2 for kLanes samples: each string's line at its read position,
     // through the lowpass one sample after the other. Returns the states
     // after each sample, time in the lanes.
-    GROUP_INLINE static void lowpass(const Job& job, std::ptrdiff_t at, Strings& state, const Constants& k, Time out[kStrings]) {
+    GROUP_INLINE static void lowpass(const Job& job, std::ptrdiff_t at, Where where, Strings& state, const Constants& k,
+                                     Time out[kStrings]) {
         Time y[kStrings];
-        #pragma GCC unroll 12
-        for (int s = 0; s < kStrings; ++s) y[s] = Isa::load(job.read[s] + at);
+        if (where.jumps != nullptr && where.jumps->strings != 0) {
+            #pragma GCC unroll 12
+            for (int s = 0; s < kStrings; ++s) y[s] = read<true>(job.read[s] + at, s, where);
+        } else {
+            #pragma GCC unroll 12
+            for (int s = 0; s < kStrings; ++s) y[s] = read<false>(job.read[s] + at, s, where);
+        }
         Strings sample[kLanes];
         Isa::toStrings(y, sample);
         #pragma GCC unroll 12
@@ -118,17 +144,19 @@ struct GroupKernel {
     }
 
     // Line t read at string q's read position.
-    GROUP_INLINE static Time tap(const Job& job, std::ptrdiff_t at, int t, int q) {
-        return Isa::load(job.read[q] + (t - q) * kStride + at);
+    template <bool Jumping>
+    GROUP_INLINE static Time tap(const Job& job, std::ptrdiff_t at, Where where, int t, int q) {
+        return read<Jumping>(job.read[q] + (t - q) * kStride + at, q, where);
     }
 
     // Step 4's taps, read after the step's writes: line 2k+1 at string
     // 10−2k's position on the left, line 2k at string 11−2k's on the right.
-    GROUP_INLINE static void addTaps(const Job& job, std::ptrdiff_t at, Time& sumL, Time& sumR) {
+    template <bool Jumping>
+    GROUP_INLINE static void addTaps(const Job& job, std::ptrdiff_t at, Where where, Time& sumL, Time& sumR) {
         #pragma GCC unroll 12
         for (int k = 0; k < kStrings / 2; ++k) {
-            sumL = sumL + tap(job, at, 2 * k + 1, 10 - 2 * k);
-            sumR = sumR + tap(job, at, 2 * k, 11 - 2 * k);
+            sumL = sumL + tap<Jumping>(job, at, where, 2 * k + 1, 10 - 2 * k);
+            sumR = sumR + tap<Jumping>(job, at, where, 2 * k, 11 - 2 * k);
         }
     }
 
@@ -139,8 +167,12 @@ struct GroupKernel {
     }
 
     // Steps 4, 5 and 9 once the step's lines are written.
-    GROUP_INLINE static void finish(const Job& job, std::ptrdiff_t at, Time sumL, Time sumR, const Input& in, const Constants& k) {
-        addTaps(job, at, sumL, sumR);
+    GROUP_INLINE static void finish(const Job& job, std::ptrdiff_t at, Where where, Time sumL, Time sumR,
+                                    const Input& in, const Constants& k) {
+        if (where.jumps != nullptr && where.jumps->strings != 0)
+            addTaps<true>(job, at, where, sumL, sumR);
+        else
+            addTaps<false>(job, at, where, sumL, sumR);
         const Time left = wetAndDry(in.dryL, sumL, k);
         const Time right = wetAndDry(in.dryR, sumR, k);
         if constexpr (SingleOutput) {
@@ -174,11 +206,11 @@ struct GroupKernel {
         Input in;
         Time sumL, sumR;
     };
-    GROUP_INLINE static Begun begin(const Job& job, std::ptrdiff_t at, Strings& state, const Constants& k,
-                                    Time offset) {
+    GROUP_INLINE static Begun begin(const Job& job, std::ptrdiff_t at, Where where, Strings& state,
+                                    const Constants& k, Time offset) {
         if ((at / kLanes) % kStepsPerPrefetch == 0) prefetch(job, at);
         Time lp[kStrings];
-        lowpass(job, at, state, k, lp);
+        lowpass(job, at, where, state, k, lp);
         const Input in = input(job, at, offset);
         write(job, at, lp, k, in.excitation);
         return {in, lowpassSumLeft(lp), lowpassSumRight(lp)};
@@ -190,23 +222,30 @@ struct GroupKernel {
     // free. Its lines are then read and written before the present step's
     // taps are read: with every delay two groups or more from the line's
     // length, no tap reads what those writes change.
-    static int run(const Job& shared) {
+    static int run(const Job& job) { return job.jumps != nullptr ? runSteps<true>(job) : runSteps<false>(job); }
+
+    template <bool WithJumps>
+    static int runSteps(const Job& shared) {
         const Job job = shared;  // a copy of its own: the stores below cannot change it
         const Constants k(job.values);
         const float e = ResonatorEngine::kDenormalOffset;
         const Time offset = Isa::alternating(job.oddFirst ? -e : e);
         const int steps = job.groups * kStepsPerGroup;
+        auto where = [&job](int step) {
+            return Where{WithJumps ? job.jumps + step / kStepsPerGroup : nullptr, (step % kStepsPerGroup) * kLanes};
+        };
         Strings state = Isa::loadStrings(job.lowpass);
-        Begun present = begin(job, 0, state, k, offset);
+        Begun present = begin(job, 0, where(0), state, k, offset);
         int step = 0;
         for (;;) {
             const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(step) * kLanes;
+            const Where here = where(step);
             ++step;
             const bool more =
                 step < steps && (step % kStepsPerGroup != 0 || job.engine->valuesUnchanged(job.values));
             Begun next;
-            if (more) next = begin(job, at + kLanes, state, k, offset);
-            finish(job, at, present.sumL, present.sumR, present.in, k);
+            if (more) next = begin(job, at + kLanes, where(step), state, k, offset);
+            finish(job, at, here, present.sumL, present.sumR, present.in, k);
             if (!more) break;
             present = next;
         }

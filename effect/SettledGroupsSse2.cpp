@@ -39,6 +39,11 @@ struct Sse2 {
     GROUP_INLINE static Time broadcast(float x) { return {_mm_set1_ps(x)}; }
     GROUP_INLINE static Time alternating(float e) { return {_mm_setr_ps(e, -e, e, -e)}; }
 
+    GROUP_INLINE static Time from(Time a, Time b, int lane) {
+        const __m128 take = _mm_castsi128_ps(_mm_cmpgt_epi32(_mm_setr_epi32(1, 2, 3, 4), _mm_set1_epi32(lane)));
+        return {_mm_or_ps(_mm_and_ps(take, b.v), _mm_andnot_ps(take, a.v))};
+    }
+
     GROUP_INLINE static Wide broadcastWide(double x) { return {_mm_set1_pd(x), _mm_set1_pd(x)}; }
     GROUP_INLINE static Wide widen(Time x) { return {_mm_cvtps_pd(x.v), _mm_cvtps_pd(_mm_movehl_ps(x.v, x.v))}; }
     GROUP_INLINE static Time narrow(Wide x) { return {_mm_movelh_ps(_mm_cvtpd_ps(x.lo), _mm_cvtpd_ps(x.hi))}; }
