@@ -3,58 +3,21 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <new>
 #include <type_traits>
 #include <utility>
 
 #include "effect/FloatEnvironment.h"
+#include "effect/ReadPositions.h"
 #include "effect/ResonatorKernel.h"
-#include "effect/SafeConvert.h"
 #include "effect/SettledGroups.h"
 
 namespace {
 
-using StringInfo = ResonatorEngine::StringInfo;
 constexpr int kNumStrings = ResonatorEngine::kNumStrings;
-
-// The twelve semitones from 110 Hz, to the digits given (not computed), with
-// how far and in which direction Detune moves each string.
-constexpr std::array<StringInfo, kNumStrings> kStringTable = {{
-    {110.0, 1.11, +1.0},
-    {116.5406, 0.599, +1.0},
-    {123.4706, 1.402, -1.0},
-    {130.81277, 0.797, -1.0},
-    {138.5912, 1.65, +1.0},
-    {146.832378, 0.35, +1.0},
-    {155.5631, 1.26, -1.0},
-    {164.81377, 0.498, -1.0},
-    {174.61411, 1.48, +1.0},
-    {184.99723, 0.866, +1.0},
-    {195.99767, 1.59, -1.0},
-    {207.652346, 0.43, -1.0},
-}};
-
-// The same table by column, for two strings per SSE2 register.
-struct alignas(16) Column {
-    double value[kNumStrings];
-};
-constexpr Column column(double StringInfo::*member) {
-    Column c{};
-    for (int s = 0; s < kNumStrings; ++s) c.value[s] = kStringTable[s].*member;
-    return c;
-}
-constexpr Column kFrequency = column(&StringInfo::frequency);
-constexpr Column kDetuneFactor = column(&StringInfo::detune);
-constexpr Column kDirection = column(&StringInfo::direction);
 
 // The lines start on a cache-line boundary.
 constexpr std::size_t kAlignFloats = 16;
-
-// A delay that is not within this distance of a whole number gives the same
-// whole part whatever rounding w − D + 16384 suffers (at most 2^-37 for the
-// magnitudes here).
-constexpr double kWholeNumberMargin = 0x1p-30;
 
 // The longest delay the parameters give, in samples per hertz of sample
 // rate: string 0 (110 Hz, lengthened by 0.015·1.11 at full Detune) at
@@ -65,7 +28,8 @@ inline std::uint32_t bitsOf(float x) { return std::bit_cast<std::uint32_t>(x); }
 
 }  // namespace
 
-const std::array<ResonatorEngine::StringInfo, ResonatorEngine::kNumStrings> ResonatorEngine::kStrings = kStringTable;
+const std::array<ResonatorEngine::StringInfo, ResonatorEngine::kNumStrings> ResonatorEngine::kStrings =
+    read_positions::kStringTable;
 
 bool ResonatorEngine::Lines::allocate(std::int32_t lineLength) {
     const std::int32_t lineStride = lineLength + kLinePadding;
@@ -205,16 +169,10 @@ void ResonatorEngine::applyPendingTransposition() {
     updateReadPositions(transpositionSampleRate_.load());
 }
 
-// The part of each string's delay that depends on the rate alone:
-// σ·(0.015·fs)·k, as the formula groups it.
 void ResonatorEngine::DelayTerms::compute(float rate) {
     sampleRate = bitsOf(rate);
     valid = true;
-    const double fs = rate;
-    const __m128d share = _mm_set1_pd(0.015 * fs);
-    for (int s = 0; s < kNumStrings; s += 2)
-        _mm_store_pd(moved + s, _mm_mul_pd(_mm_mul_pd(_mm_load_pd(kDirection.value + s), share),
-                                           _mm_load_pd(kDetuneFactor.value + s)));
+    read_positions::movedTerms(rate, moved);
 }
 
 inline const ResonatorEngine::DelayTerms& ResonatorEngine::termsFor(float fs) {
@@ -222,83 +180,13 @@ inline const ResonatorEngine::DelayTerms& ResonatorEngine::termsFor(float fs) {
     return terms_;
 }
 
-namespace {
-
-// D = (fs + σ·(0.015·fs)·k·d) / (r·f) for strings s and s + 1, with the
-// grouping (fs + ((σ·(0.015·fs))·k)·d) / (r·f); r is the float32 product of
-// the current tuning and transposition, d the current detune.
-inline __m128d delayPair(const double* moved, int s, __m128d fs, __m128d detune, __m128d ratio) {
-    const __m128d numerator = _mm_add_pd(fs, _mm_mul_pd(_mm_load_pd(moved + s), detune));
-    return _mm_div_pd(numerator, _mm_mul_pd(ratio, _mm_load_pd(kFrequency.value + s)));
-}
-
-}  // namespace
-
-void ResonatorEngine::delays(const DelayTerms& terms, float tuning, float detune, double* out) const {
-    const __m128d fs = _mm_set1_pd(static_cast<double>(std::bit_cast<float>(terms.sampleRate)));
-    const __m128d d = _mm_set1_pd(static_cast<double>(detune));
-    const __m128d ratio = _mm_set1_pd(static_cast<double>(tuning * transposition_));
-    for (int s = 0; s < kNumStrings; s += 2) _mm_store_pd(out + s, delayPair(terms.moved, s, fs, d, ratio));
-}
-
 void ResonatorEngine::updateReadPositions(float fs) {
     derivePositions(fs, writePos_, readPos_.data(), lines_.length);
 }
 
-namespace {
-
-// The read-position formula at write position w, for lines of length L:
-// (int)(w − D + L) AND (L − 1), the conversion toward zero (L = 16384 for
-// the standard lines). Set up once for a rate and a length, then used for
-// as many samples as they last.
-class PositionFormula {
-public:
-    PositionFormula(const double* moved, float rate, std::int32_t length)
-        : moved_(moved),
-          fs_(_mm_set1_pd(static_cast<double>(rate))),
-          wrap_(_mm_set1_pd(static_cast<double>(length))),
-          mask_(_mm_set1_epi32(length - 1)) {}
-
-    // The twelve positions for the ratio r (the float32 product of tuning
-    // and transposition) and detune d, each then moved on by `step` samples.
-    void derive(float ratio, float detune, std::int32_t w, std::int32_t step, std::int32_t* out) const {
-        const __m128d r = _mm_set1_pd(static_cast<double>(ratio));
-        const __m128d d = _mm_set1_pd(static_cast<double>(detune));
-        const __m128d write = _mm_set1_pd(static_cast<double>(w));
-        const __m128i invalid = _mm_set1_epi32(std::numeric_limits<std::int32_t>::min());
-        for (int s = 0; s < kNumStrings; s += 4) {
-            const __m128d x0 = _mm_add_pd(_mm_sub_pd(write, delayPair(moved_, s, fs_, d, r)), wrap_);
-            const __m128d x1 = _mm_add_pd(_mm_sub_pd(write, delayPair(moved_, s + 2, fs_, d, r)), wrap_);
-            __m128i whole = _mm_unpacklo_epi64(_mm_cvttpd_epi32(x0), _mm_cvttpd_epi32(x1));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi32(whole, invalid)) != 0) [[unlikely]]
-                whole = saturated(x0, x1);
-            const __m128i position = _mm_and_si128(whole, mask_);
-            _mm_store_si128(reinterpret_cast<__m128i*>(out + s),
-                            _mm_and_si128(_mm_add_epi32(position, _mm_set1_epi32(step)), mask_));
-        }
-    }
-
-private:
-    // Out of range or NaN: saturate as the plain conversion does.
-    static __m128i saturated(__m128d x0, __m128d x1) {
-        alignas(16) double x[4];
-        alignas(16) std::int32_t fixed[4];
-        _mm_store_pd(x, x0);
-        _mm_store_pd(x + 2, x1);
-        for (int k = 0; k < 4; ++k) fixed[k] = truncToInt32(x[k]);
-        return _mm_load_si128(reinterpret_cast<const __m128i*>(fixed));
-    }
-
-    const double* moved_;
-    __m128d fs_, wrap_;
-    __m128i mask_;
-};
-
-}  // namespace
-
 // Notes what the positions came from.
 inline void ResonatorEngine::derivePositions(float rate, std::int32_t w, std::int32_t* out, std::int32_t length) {
-    PositionFormula(termsFor(rate).moved, rate, length).derive(tuning_ * transposition_, detune_, w, 0, out);
+    read_positions::Formula(termsFor(rate).moved, rate, length).derive(tuning_ * transposition_, detune_, w, 0, out);
     noteSource(rate);
 }
 
@@ -319,11 +207,11 @@ bool ResonatorEngine::advanceIsExact(float fs, float tuning, float detune) const
     DelayTerms terms;
     terms.compute(fs);
     alignas(16) double delay[kNumStrings];
-    delays(terms, tuning, detune, delay);
+    read_positions::delays(terms.moved, fs, tuning * transposition_, detune, delay);
     for (double d : delay) {
         if (!(d >= 1.0 && d <= lines_.length - 1.0)) return false;
         const double below = std::floor(d);
-        if (d != below && (d - below <= kWholeNumberMargin || below + 1.0 - d <= kWholeNumberMargin)) return false;
+        if (d != below && (d - below <= read_positions::kWholeNumberMargin || below + 1.0 - d <= read_positions::kWholeNumberMargin)) return false;
     }
     return true;
 }
@@ -506,52 +394,13 @@ inline void ResonatorEngine::glide(float& tuning, float& detune, const Values& v
     }
 }
 
-// The strings (bit s: string s) whose read positions advance by exactly one
-// per sample while the tuning and detune stay within the given ranges, with
-// delays that let the groups run. Each delay D = n/d
-// is monotone in the detune (through n) and in the tuning ratio (through d),
-// and so are their roundings: D stays between its values at the corners of
-// the ranges. If those lie between the same two whole numbers, clear of both
-// by the margin of advanceIsExact(), every derivation in between gives the
-// same whole part.
-int ResonatorEngine::steadyWithin(const DelayTerms& terms, float fs, float tuningLow, float tuningHigh,
-                                  float detuneLow, float detuneHigh) const {
-    const float ratioA = tuningLow * transposition_, ratioB = tuningHigh * transposition_;
-    if (!(ratioA > 0.0f && ratioB > 0.0f)) return 0;
-    const __m128d ratioLow = _mm_set1_pd(static_cast<double>(std::min(ratioA, ratioB)));
-    const __m128d ratioHigh = _mm_set1_pd(static_cast<double>(std::max(ratioA, ratioB)));
-    const __m128d rate = _mm_set1_pd(static_cast<double>(fs));
-    const __m128d detuneA = _mm_set1_pd(static_cast<double>(detuneLow));
-    const __m128d detuneB = _mm_set1_pd(static_cast<double>(detuneHigh));
-    const __m128d margin = _mm_set1_pd(kWholeNumberMargin);
-    const __m128d fewest = _mm_set1_pd(settled_groups::kMinDelay - 1.0);
-    const __m128d most = _mm_set1_pd(settled_groups::kMaxDelay - 1.0);
-    int steady = 0;
-    for (int s = 0; s < kNumStrings; s += 2) {
-        const __m128d moved = _mm_load_pd(terms.moved + s);
-        const __m128d numeratorA = _mm_add_pd(rate, _mm_mul_pd(moved, detuneA));
-        const __m128d numeratorB = _mm_add_pd(rate, _mm_mul_pd(moved, detuneB));
-        const __m128d frequency = _mm_load_pd(kFrequency.value + s);
-        const __m128d shortest = _mm_div_pd(_mm_min_pd(numeratorA, numeratorB), _mm_mul_pd(ratioHigh, frequency));
-        const __m128d longest = _mm_div_pd(_mm_max_pd(numeratorA, numeratorB), _mm_mul_pd(ratioLow, frequency));
-        const __m128d below = _mm_cvtepi32_pd(_mm_cvttpd_epi32(shortest));  // whole part: shortest is positive here
-        const __m128d positive = _mm_and_pd(_mm_cmpgt_pd(numeratorA, _mm_setzero_pd()),
-                                            _mm_cmpgt_pd(numeratorB, _mm_setzero_pd()));
-        const __m128d between = _mm_and_pd(_mm_cmpge_pd(_mm_sub_pd(shortest, below), margin),
-                                           _mm_cmpge_pd(_mm_sub_pd(_mm_add_pd(below, _mm_set1_pd(1.0)), longest), margin));
-        const __m128d usable = _mm_and_pd(_mm_cmpge_pd(below, fewest), _mm_cmple_pd(below, most));
-        const int pair = _mm_movemask_pd(_mm_and_pd(positive, _mm_and_pd(between, usable)));
-        steady |= pair << s;
-    }
-    return steady;
-}
-
 // Whole groups from the present sample on (at most `groups`) whose read
 // positions advance by one per sample but for jumps that the groups'
 // kernels can follow, described in `jumps` (one per group). Entry q of
 // tuning and detune is the state after the glides of the stretch's first q
 // samples, and the positions of sample q + 1 are derived from it. Groups in
-// which every string is steady (see steadyWithin()) need no deriving; in
+// which every string is steady (see read_positions::steadyStrings()) need no
+// deriving; in
 // the others the strings that may jump are derived at every sample. Sets
 // `jumped` if any group has jumps.
 std::int32_t ResonatorEngine::groupsWithJumps(const DelayTerms& terms, float fs, const float* tuning,
@@ -572,7 +421,8 @@ std::int32_t ResonatorEngine::groupsWithJumps(const DelayTerms& terms, float fs,
         if (consistent || g > 0) {
             const auto [tuningLow, tuningHigh] = std::minmax_element(t, t + kGroup + 1);
             const auto [detuneLow, detuneHigh] = std::minmax_element(d, d + kGroup + 1);
-            steady = steadyWithin(terms, fs, *tuningLow, *tuningHigh, *detuneLow, *detuneHigh);
+            steady = read_positions::steadyStrings(terms.moved, fs, transposition_, *tuningLow, *tuningHigh,
+                                                   *detuneLow, *detuneHigh);
         }
         settled_groups::Jumps& group = jumps[g];
         std::copy(before, before + kNumStrings, group.before);
@@ -584,23 +434,6 @@ std::int32_t ResonatorEngine::groupsWithJumps(const DelayTerms& terms, float fs,
     }
     return groups;
 }
-
-namespace {
-
-// String s's read position at write position w (within the line), as
-// PositionFormula derives it: the same operations in the same order. False
-// where the formula would saturate.
-bool positionOf(const double* moved, int s, double fs, float ratio, float detune, std::int32_t w,
-                std::int32_t& position) {
-    const double numerator = fs + moved[s] * static_cast<double>(detune);
-    const double delay = numerator / (static_cast<double>(ratio) * kFrequency.value[s]);
-    const double x = (static_cast<double>(w) - delay) + ResonatorEngine::kLineLength;
-    if (!(x > -2147483648.0 && x < 2147483647.0)) return false;
-    position = static_cast<std::int32_t>(x) & ResonatorEngine::kLineMask;
-    return true;
-}
-
-}  // namespace
 
 // Whether the group starting `start` samples on (the positions there being
 // the present ones advanced that far and moved by `before`) can run through
@@ -623,7 +456,7 @@ bool ResonatorEngine::jumpsIn(const DelayTerms& terms, float fs, const float* tu
         int from = kGroup + 1, shift = 0;
         for (int j = 1; j <= kGroup; ++j) {
             std::int32_t position;
-            if (!positionOf(terms.moved, s, fs, tuning[j] * transposition_, detune[j], w + j - 1, position))
+            if (!read_positions::positionOf(terms.moved, s, fs, tuning[j] * transposition_, detune[j], w + j - 1, position))
                 return false;
             const std::int32_t off = ((position + 1 - first - j + kLineLength / 2) & kLineMask) - kLineLength / 2;
             if (off == shift) continue;
@@ -655,7 +488,7 @@ std::int32_t ResonatorEngine::runDerived(const float* inL, const float* inR, flo
     constexpr int kMost = settled_groups::kGroup;
     const std::int32_t mask = geometry.mask;
     const float fs = std::bit_cast<float>(v.sampleRate);
-    const PositionFormula formula(termsFor(fs).moved, fs, mask + 1);
+    const read_positions::Formula formula(termsFor(fs).moved, fs, mask + 1);
     const int m = static_cast<int>(std::min<std::int32_t>(kMost, n - i));
     const std::int32_t w = writePos_;
     alignas(16) std::int32_t positions[kMost + 1][kNumStrings];

@@ -30,17 +30,18 @@
 // 1 to 16383 samples that is not within rounding distance of a whole number;
 // other delays are derived at every sample). process() therefore runs settled
 // stretches in groups of eight samples that read and write the lines in runs
-// (see SettledGroups.h), and while a glide moves it works the glides and
-// positions out a few samples ahead so that the divisions overlap. Settled
-// stretches look at the engine values once per group, glides once per sample,
-// and leave as soon as a setter was called: a value stored by another thread
-// takes effect up to seven samples later than it would otherwise, as if it
-// had been stored a little later. The output is bit for bit that of the plain
-// per-sample algorithm. The groups run with AVX2 where the processor has it,
-// else with SSE2 (the choice changes only the speed); samples outside whole
-// groups, and glides, run one at a time with the twelve strings in SSE2
-// registers (see ResonatorKernel.h). Longer lines than the standard ones run
-// through the gliding loop only.
+// (see SettledGroups.h). While a glide moves, the glides are worked out a
+// batch of samples ahead; a group in which every string's position only
+// advances, or jumps once by one sample, runs through the same groups (see
+// runGliding()), any other one sample at a time with the twelve strings in
+// SSE2 registers (see ResonatorKernel.h), as do samples outside whole groups
+// and the longer lines. Groups look at the engine values once per group,
+// single samples once per sample, and leave as soon as a setter was called: a
+// value stored by another thread takes effect up to seven samples later than
+// it would otherwise, as if it had been stored a little later. The output is
+// bit for bit that of the plain per-sample algorithm. The groups run with
+// AVX2 where the processor has it, else with SSE2; the choice changes only
+// the speed.
 //
 // Robustness: a sample whose excitation would not be finite (a NaN or
 // infinite input, or two inputs whose sum overflows) excites the strings as
@@ -248,7 +249,6 @@ private:
         void compute(float rate);
     };
     const DelayTerms& termsFor(float fs);
-    void delays(const DelayTerms& terms, float tuning, float detune, double* out) const;
     void updateReadPositions(float fs);
     void derivePositions(float fs, std::int32_t w, std::int32_t* out, std::int32_t length);
     void noteSource(float rate);
@@ -270,8 +270,6 @@ private:
     template <Excite Mode, bool SingleOutput>
     std::int32_t runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);
-    int steadyWithin(const DelayTerms& terms, float fs, float tuningLow, float tuningHigh, float detuneLow,
-                     float detuneHigh) const;
     std::int32_t groupsWithJumps(const DelayTerms& terms, float fs, const float* tuning, const float* detune,
                                  std::int32_t groups, settled_groups::Jumps* jumps, bool& jumped) const;
     bool jumpsIn(const DelayTerms& terms, float fs, const float* tuning, const float* detune, int steady,

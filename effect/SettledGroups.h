@@ -6,7 +6,9 @@
 // the lowpass recurrence with the strings in the vector lanes (it is serial
 // in time) and everything else with time in the lanes, after transposing.
 // Each instruction set has its own source file and table of kernels; every
-// one gives the bits of the plain per-sample algorithm.
+// one gives the bits of the plain per-sample algorithm. Gliding stretches
+// use the same kernels where the read positions only advance or jump once
+// by one sample in a group (see Jumps).
 //
 // A group reads each line before its own writes, so every string's delay
 // must be at least a group long; the sums read the lines after the group's

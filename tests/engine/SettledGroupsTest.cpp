@@ -3,7 +3,9 @@
 // and the longest delays the parameters give, every index wrapping around
 // its line at every offset from a block's start (the samples before a wrap
 // run one at a time), and delays at the edges of what the groups allow.
-// Every output sample and the state must equal the plain reference's.
+// Glides, which run through the same groups wherever the read positions
+// only advance or jump by one sample. Every output sample and the state
+// must equal the plain reference's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -176,6 +178,47 @@ INSTANTIATE_TEST_SUITE_P(
                       EdgeDelay{"LineLess15", 16368.5, true}, EdgeDelay{"LineLess8", 16375.5, true},
                       EdgeDelay{"LineLess7", 16376.5, true}, EdgeDelay{"LineLess2", 16381.5, true}),
     [](const ::testing::TestParamInfo<EdgeDelay>& info) { return std::string(info.param.what); });
+
+// Tune and Detune gliding over their whole ranges and back, at the common
+// rates and at both ends of Transpose: each string's read position jumps by
+// one sample every few hundred samples, so most groups carry a jump, and
+// glides that turn around move the positions back.
+class Glides : public ::testing::TestWithParam<std::tuple<float, int>> {};
+
+TEST_P(Glides, OverTheWholeRangesMatchTheReference) {
+    const float rate = std::get<0>(GetParam());
+    Twins twins;
+    setUpRinging(twins);
+    twins.setSampleRate(rate);
+    twins.setTransposition(reference::formulas::transposition(std::get<1>(GetParam())));
+    twins.setTuningTarget(reference::formulas::tuningRatio(0.0f));
+    twins.setDetuneTarget(0.0f);
+    twins.reset();
+
+    SignalSource source(Signal::Noise, 9);
+    Random random(static_cast<std::uint32_t>(rate) + 1);
+    std::vector<float> left(1024), right(1024);
+    const float targets[][2] = {{1.0f, 1.0f}, {0.0f, 0.3f}, {0.6f, 0.0f}};
+    for (const auto& target : targets) {
+        twins.setTuningTarget(reference::formulas::tuningRatio(target[0]));
+        twins.setDetuneTarget(target[1]);
+        for (long frames = 0; frames < 9000;) {
+            const int n = 1 + random.below(1024);
+            source.fill(left.data(), right.data(), n);
+            ASSERT_TRUE(twins.process(left, right, n, {random.below(4) == 0, false, false}));
+            frames += n;
+        }
+    }
+    ASSERT_TRUE(twins.statesAgree(true));
+}
+
+INSTANTIATE_TEST_SUITE_P(CommonRates, Glides,
+                         ::testing::Combine(::testing::Values(44100.0f, 48000.0f, 96000.0f, 192000.0f),
+                                            ::testing::Values(0, 48)),
+                         [](const ::testing::TestParamInfo<std::tuple<float, int>>& info) {
+                             return "fs" + std::to_string(static_cast<int>(std::get<0>(info.param))) + "_step" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
 
 // Every engine of the run, made alone or by the effect, uses the
 // instruction set the run asked for.
