@@ -54,8 +54,9 @@ int steadyStrings(const double* moved, float fs, float transposition, float tuni
         const __m128d below = _mm_cvtepi32_pd(_mm_cvttpd_epi32(shortest));  // whole part: shortest is positive here
         const __m128d positive = _mm_and_pd(_mm_cmpgt_pd(numeratorA, _mm_setzero_pd()),
                                             _mm_cmpgt_pd(numeratorB, _mm_setzero_pd()));
+        const __m128d above = _mm_add_pd(below, _mm_set1_pd(1.0));
         const __m128d between = _mm_and_pd(_mm_cmpge_pd(_mm_sub_pd(shortest, below), margin),
-                                           _mm_cmpge_pd(_mm_sub_pd(_mm_add_pd(below, _mm_set1_pd(1.0)), longest), margin));
+                                           _mm_cmpge_pd(_mm_sub_pd(above, longest), margin));
         const __m128d usable = _mm_and_pd(_mm_cmpge_pd(below, fewest), _mm_cmple_pd(below, most));
         const int pair = _mm_movemask_pd(_mm_and_pd(positive, _mm_and_pd(between, usable)));
         steady |= pair << s;

@@ -211,7 +211,8 @@ bool ResonatorEngine::advanceIsExact(float fs, float tuning, float detune) const
     for (double d : delay) {
         if (!(d >= 1.0 && d <= lines_.length - 1.0)) return false;
         const double below = std::floor(d);
-        if (d != below && (d - below <= read_positions::kWholeNumberMargin || below + 1.0 - d <= read_positions::kWholeNumberMargin)) return false;
+        constexpr double kMargin = read_positions::kWholeNumberMargin;
+        if (d != below && (d - below <= kMargin || below + 1.0 - d <= kMargin)) return false;
     }
     return true;
 }
@@ -400,17 +401,17 @@ inline void ResonatorEngine::glide(float& tuning, float& detune, const Values& v
 // tuning and detune is the state after the glides of the stretch's first q
 // samples, and the positions of sample q + 1 are derived from it. Groups in
 // which every string is steady (see read_positions::steadyStrings()) need no
-// deriving; in
-// the others the strings that may jump are derived at every sample. Sets
-// `jumped` if any group has jumps.
+// deriving; in the others the strings that may jump are derived at every
+// sample. Sets `jumped` if any group has jumps.
 std::int32_t ResonatorEngine::groupsWithJumps(const DelayTerms& terms, float fs, const float* tuning,
                                               const float* detune, std::int32_t groups, settled_groups::Jumps* jumps,
                                               bool& jumped) const {
     constexpr int kGroup = settled_groups::kGroup;
     constexpr int kAll = (1 << kNumStrings) - 1;
     jumped = false;
-    // Where the positions do not come from entry 0, its blocks are unknown.
-    const bool consistent = !(source_ != sourceOf(fs, tuning[0], detune[0]));
+    // Where the present positions do not come from entry 0, no string is
+    // known to be steady in the first group.
+    const bool consistent = source_.sameValues(sourceOf(fs, tuning[0], detune[0]));
     // Each group's jumps may read up to one sample further on.
     groups = std::min(groups, samplesBeforeWrap() / (kGroup + 1));
     std::int32_t before[kNumStrings] = {};
@@ -456,7 +457,8 @@ bool ResonatorEngine::jumpsIn(const DelayTerms& terms, float fs, const float* tu
         int from = kGroup + 1, shift = 0;
         for (int j = 1; j <= kGroup; ++j) {
             std::int32_t position;
-            if (!read_positions::positionOf(terms.moved, s, fs, tuning[j] * transposition_, detune[j], w + j - 1, position))
+            if (!read_positions::positionOf(terms.moved, s, fs, tuning[j] * transposition_, detune[j], w + j - 1,
+                                            position))
                 return false;
             const std::int32_t off = ((position + 1 - first - j + kLineLength / 2) & kLineMask) - kLineLength / 2;
             if (off == shift) continue;
@@ -518,11 +520,13 @@ std::int32_t ResonatorEngine::runDerived(const float* inL, const float* inR, flo
 // nothing moves any more. The glides depend on nothing the strings do, so
 // they are worked out a batch ahead, assuming v stays: a serial chain that
 // nothing waits for, a few samples of it after each piece of the present
-// batch, so that it runs alongside the strings' work. The batch runs group
-// by group: where no read position jumps, in the groups of the settled
-// stretches; elsewhere one sample at a time, with positions derived at every
-// sample. Should a value change, what was worked out for the samples from
-// there on is dropped. Returns the index of the first sample not processed.
+// batch, so that it runs alongside the strings' work. The batch then runs
+// through the groups of the settled stretches wherever every read position
+// advances by one per sample or jumps once by one sample (see
+// groupsWithJumps()), elsewhere one sample at a time with positions derived
+// at every sample. Should a value change, what was worked out for the
+// samples from there on is dropped. Returns the index of the first sample
+// not processed.
 template <class Geometry, ResonatorEngine::Excite Mode, bool SingleOutput>
 std::int32_t ResonatorEngine::runGliding(const float* inL, const float* inR, float* outL, float* outR,
                                          std::int32_t i, std::int32_t n, const Values& v, Geometry geometry) {

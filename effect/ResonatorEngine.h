@@ -221,9 +221,9 @@ private:
         bool advanceChecked = false;
         bool advanceExact = false;
         // The same values (whatever was found about advancing).
-        bool operator!=(const PositionSource& o) const {
-            return sampleRate != o.sampleRate || tuning != o.tuning || detune != o.detune ||
-                   transposition != o.transposition;
+        bool sameValues(const PositionSource& o) const {
+            return sampleRate == o.sampleRate && tuning == o.tuning && detune == o.detune &&
+                   transposition == o.transposition;
         }
     };
 

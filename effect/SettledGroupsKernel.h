@@ -129,7 +129,8 @@ struct GroupKernel {
     // Step 3: line_s[w] = (float)(lowpass_s·feedback + e), the product in
     // float32. The sum in double rounds to float32 as the float32 sum does:
     // both operands are float32, and double has more than twice the digits.
-    GROUP_INLINE static void write(const Job& job, std::ptrdiff_t at, const Time lp[kStrings], const Constants& k, Time e) {
+    GROUP_INLINE static void write(const Job& job, std::ptrdiff_t at, const Time lp[kStrings], const Constants& k,
+                                   Time e) {
         #pragma GCC unroll 12
         for (int s = 0; s < kStrings; ++s) Isa::store(job.write + s * kStride + at, lp[s] * k.feedback + e);
     }
