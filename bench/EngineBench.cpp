@@ -10,10 +10,11 @@
 //   decay       Decay 0 and input that cancels the ±1e-9 offset, timed after
 //               ten seconds of it: the strings have decayed as far as they
 //               go (into denormals, unless processing flushes them)
-// Names are <case>/<engine>/<block>, engine "fast" (the effect's) or
-// "reference". Counters: ns_per_sample (CPU time per stereo sample frame) and
-// x_realtime (seconds of 44.1 kHz audio processed per CPU second). A summary
-// of the ratios follows the table.
+// Names are <case>/<engine>/<block>, engine "fast" (the effect's, with the
+// widest instruction set the processor has), "sse2" (the effect's with its
+// SSE2 path forced) or "reference". Counters: ns_per_sample (CPU time per
+// stereo sample frame) and x_realtime (seconds of 44.1 kHz audio processed
+// per CPU second). A summary of the ratios follows the table.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -38,24 +39,36 @@ constexpr int kInstances = 32;
 constexpr long kGlideTurn = 4096;
 
 // The effect's engine, its values set as the effect's parameter changes set
-// them.
+// them; with Sse2 it runs its SSE2 path whatever the processor has.
+template <bool Sse2>
 class Fast {
 public:
-    static constexpr const char* kName = "fast";
+    static constexpr const char* kName = Sse2 ? "sse2" : "fast";
 
+    Fast() : engine_(made()) {}
     void set(int index, float v) {
         if (index == kDecay) decay_ = v;
-        applyToEngine(engine_, index, v, decay_);
+        applyToEngine(*engine_, index, v, decay_);
     }
-    void reset() { engine_.reset(); }
+    void reset() { engine_->reset(); }
     void process(const float* inL, const float* inR, float* outL, float* outR, int n) {
-        engine_.process(inL, inR, outL, outR, n);
+        engine_->process(inL, inR, outL, outR, n);
     }
 
 private:
-    ResonatorEngine engine_;
+    static std::unique_ptr<ResonatorEngine> made() {
+        using Set = ResonatorEngine::InstructionSet;
+        if (Sse2) ResonatorEngine::limitInstructionSets(Set::Sse2);
+        auto engine = std::make_unique<ResonatorEngine>();
+        ResonatorEngine::limitInstructionSets(Set::Avx2);
+        return engine;
+    }
+
+    std::unique_ptr<ResonatorEngine> engine_;
     float decay_ = 0.0f;
 };
+using Widest = Fast<false>;
+using Sse2Only = Fast<true>;
 
 class Reference {
 public:
@@ -196,32 +209,33 @@ void Instances(benchmark::State& state, int block) {
 using CaseFunction = void (*)(benchmark::State&, int);
 struct Case {
     const char* name;
-    CaseFunction fast, reference;
+    CaseFunction engines[3];  // in the order of kEngineNames
 };
+const char* const kEngineNames[3] = {Widest::kName, Sse2Only::kName, Reference::kName};
 const Case kCases[] = {
-    {"static", Static<Fast>, Static<Reference>},
-    {"gliding", Gliding<Fast>, Gliding<Reference>},
-    {"transpose", Transpose<Fast>, Transpose<Reference>},
-    {"instances32", Instances<Fast>, Instances<Reference>},
-    {"decay", Decay<Fast>, Decay<Reference>},
+    {"static", {Static<Widest>, Static<Sse2Only>, Static<Reference>}},
+    {"gliding", {Gliding<Widest>, Gliding<Sse2Only>, Gliding<Reference>}},
+    {"transpose", {Transpose<Widest>, Transpose<Sse2Only>, Transpose<Reference>}},
+    {"instances32", {Instances<Widest>, Instances<Sse2Only>, Instances<Reference>}},
+    {"decay", {Decay<Widest>, Decay<Sse2Only>, Decay<Reference>}},
 };
 
 void registerAll() {
     for (const Case& c : kCases)
         for (int block : kBlocks)
-            for (int engine = 0; engine < 2; ++engine) {
-                const std::string name = std::string(c.name) + "/" + (engine ? Reference::kName : Fast::kName) +
-                                         "/" + std::to_string(block);
-                CaseFunction function = engine ? c.reference : c.fast;
+            for (int engine = 0; engine < 3; ++engine) {
+                const std::string name =
+                    std::string(c.name) + "/" + kEngineNames[engine] + "/" + std::to_string(block);
+                CaseFunction function = c.engines[engine];
                 benchmark::RegisterBenchmark(name.c_str(), [function, block](benchmark::State& state) {
                     function(state, block);
                 });
             }
 }
 
-// The usual table, then for every case and block the two engines side by
-// side: the speed-up of the fast engine, and the cost per sample of 32
-// instances relative to one.
+// The usual table, then for every case and block the engines side by side:
+// the speed-up of each path of the effect's engine over the reference, and
+// the cost per sample of 32 instances relative to one.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
     explicit SummaryReporter(bool colour) : ConsoleReporter(colour ? OO_ColorTabular : OO_Tabular) {}
@@ -249,25 +263,26 @@ public:
         std::FILE* out = stdout;
         std::fflush(out);
         GetOutputStream().flush();
-        std::fprintf(out, "\n%-12s %6s %14s %14s %9s %13s %13s\n", "case", "block", "fast ns/smp", "ref ns/smp",
-                     "speed-up", "fast x_rt", "ref x_rt");
+        std::fprintf(out, "\n%-12s %6s %12s %12s %12s %9s %9s %10s\n", "case", "block", "fast ns/smp", "sse2 ns/smp",
+                     "ref ns/smp", "fast x", "sse2 x", "fast x_rt");
         for (const Case& c : kCases)
             for (int block : kBlocks) {
-                const Result* fast = find(c.name, Fast::kName, block);
+                const Result* fast = find(c.name, Widest::kName, block);
+                const Result* sse2 = find(c.name, Sse2Only::kName, block);
                 const Result* ref = find(c.name, Reference::kName, block);
-                if (!fast && !ref) continue;
-                std::fprintf(out, "%-12s %6d %14s %14s %9s %13s %13s\n", c.name, block, number(fast, false).c_str(),
-                             number(ref, false).c_str(),
-                             fast && ref ? format("%.2fx", ref->nsPerSample / fast->nsPerSample).c_str() : "-",
-                             number(fast, true).c_str(), number(ref, true).c_str());
+                if (!fast && !sse2 && !ref) continue;
+                std::fprintf(out, "%-12s %6d %12s %12s %12s %9s %9s %10s\n", c.name, block,
+                             number(fast, false).c_str(), number(sse2, false).c_str(), number(ref, false).c_str(),
+                             speedUp(fast, ref).c_str(), speedUp(sse2, ref).c_str(), number(fast, true).c_str());
             }
-        for (int block : kBlocks) {
-            const Result* one = find("static", Fast::kName, block);
-            const Result* many = find("instances32", Fast::kName, block);
-            if (one && many)
-                std::fprintf(out, "32 instances / one, fast, block %d: %.2fx the cost per sample\n", block,
-                             many->nsPerSample / one->nsPerSample);
-        }
+        for (const char* engine : {Widest::kName, Sse2Only::kName})
+            for (int block : kBlocks) {
+                const Result* one = find("static", engine, block);
+                const Result* many = find("instances32", engine, block);
+                if (one && many)
+                    std::fprintf(out, "32 instances / one, %s, block %d: %.2fx the cost per sample\n", engine, block,
+                                 many->nsPerSample / one->nsPerSample);
+            }
         std::fflush(out);
     }
 
@@ -284,6 +299,9 @@ private:
         char text[32];
         std::snprintf(text, sizeof text, pattern, x);
         return text;
+    }
+    static std::string speedUp(const Result* engine, const Result* ref) {
+        return engine && ref ? format("%.2fx", ref->nsPerSample / engine->nsPerSample) : "-";
     }
     static std::string number(const Result* r, bool realtime) {
         if (!r) return "-";

@@ -2,10 +2,12 @@
 // mono sum of the input and mixed back with the dry signal.
 //
 // Threading: the setters may be called from any thread while process() runs
-// on the audio thread; every engine value is a relaxed atomic read once per
-// sample. A transposition change is only requested by its caller; the audio
-// thread clears the lines and rewrites the read positions before its next
-// sample, so a block never sees half of it. reset() and process() must not
+// on the audio thread. Every engine value is a relaxed atomic, and every
+// setter counts its call in one more; processing looks at that count once
+// per sample or once per group of eight (see Speed) and loads the values
+// again when it moved. A transposition change is only requested by its
+// caller; the audio thread clears the lines and rewrites the read positions
+// before its next sample, so a block never sees half of it. reset() and process() must not
 // overlap (the host never suspends or resumes while processing).
 //
 // Line length: 16384 samples hold every delay the parameters give up to
@@ -24,16 +26,22 @@
 // Speed: deriving the twelve read positions takes twelve divisions. They only
 // need deriving when the sample rate or the current tuning, detune or
 // transposition changed, or after a reset; otherwise the positions of the
-// next sample are the present ones advanced by one (true for every delay
-// from 1 to 16383 samples that is not within rounding distance of a whole
-// number; other delays are derived at every sample). process() therefore
-// runs settled stretches in a loop that only advances them, and while a
-// glide moves it works the glides and positions out a few samples ahead so
-// that the divisions overlap. Both loops still read the engine values at
-// every sample and leave as soon as one differs. The twelve strings share
-// SSE2 registers (see ResonatorKernel.h). The output is bit for bit that of
-// the plain per-sample algorithm. Longer lines than the standard ones run
-// through the gliding loop only.
+// next sample are the present ones advanced by one (true for every delay from
+// 1 to 16383 samples that is not within rounding distance of a whole number;
+// other delays are derived at every sample). process() therefore runs settled
+// stretches in groups of eight samples that read and write the lines in runs
+// (see SettledGroups.h). While a glide moves, the glides are worked out a
+// batch of samples ahead; a group in which every string's position only
+// advances, or jumps once by one sample, runs through the same groups (see
+// runGliding()), any other one sample at a time with the twelve strings in
+// SSE2 registers (see ResonatorKernel.h), as do samples outside whole groups
+// and the longer lines. Groups look at the engine values once per group,
+// single samples once per sample, and leave as soon as a setter was called: a
+// value stored by another thread takes effect up to seven samples later than
+// it would otherwise, as if it had been stored a little later. The output is
+// bit for bit that of the plain per-sample algorithm. The groups run with
+// AVX2 where the processor has it, else with SSE2; the choice changes only
+// the speed.
 //
 // Robustness: a sample whose excitation would not be finite (a NaN or
 // infinite input, or two inputs whose sum overflows) excites the strings as
@@ -48,6 +56,17 @@
 #include <bit>
 #include <cstdint>
 #include <memory>
+
+namespace settled_groups {
+struct Kernels;
+struct Jumps;
+}
+
+#if defined(__GNUC__)
+#define CORVANE_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define CORVANE_ALWAYS_INLINE inline
+#endif
 
 class ResonatorEngine {
 public:
@@ -70,6 +89,15 @@ public:
     };
     static const std::array<StringInfo, kNumStrings> kStrings;
 
+    // The vector instructions the settled groups run with.
+    enum class InstructionSet { Sse2, Avx2 };
+    // The widest one this processor (and its operating system) supports.
+    static InstructionSet widestSupported();
+    // Engines made from now on use nothing wider than this (tests and the
+    // benchmark run the SSE2 path this way on any processor).
+    static void limitInstructionSets(InstructionSet widest);
+    InstructionSet instructionSet() const { return instructionSet_; }
+
     ResonatorEngine();  // allocates the twelve lines; state as after reset()
     ~ResonatorEngine();
     ResonatorEngine(const ResonatorEngine&) = delete;
@@ -82,13 +110,16 @@ public:
     static std::int32_t lineLengthFor(float rate);
 
     // Engine values (any thread).
-    void setOutputGain(float gain) { gain_.store(gain); }
-    void setMix(float mix) { mix_.store(mix); }
-    void setFeedback(float coefficient) { feedback_.store(coefficient); }
-    void setDamping(float coefficient) { damping_.store(coefficient); }
-    void setTuningTarget(float ratio) { tuningTarget_.store(ratio); }
-    void setDetuneTarget(float amount) { detuneTarget_.store(amount); }
-    void setBypass(std::int32_t on) { bypass_.store(on, std::memory_order_relaxed); }
+    void setOutputGain(float gain) { set(gain_, gain); }
+    void setMix(float mix) { set(mix_, mix); }
+    void setFeedback(float coefficient) { set(feedback_, coefficient); }
+    void setDamping(float coefficient) { set(damping_, coefficient); }
+    void setTuningTarget(float ratio) { set(tuningTarget_, ratio); }
+    void setDetuneTarget(float amount) { set(detuneTarget_, amount); }
+    void setBypass(std::int32_t on) {
+        bypass_.store(on, std::memory_order_relaxed);
+        countChange();
+    }
     // Allocates lines of another length here when the rate needs them (on
     // the caller's thread; without memory the present lines stay).
     void setSampleRate(float rate);
@@ -130,11 +161,12 @@ public:
     // blocks; the next block then runs without recomputing them).
     bool positionsSettled() const;
 
-    // The values read at every sample, as bits, so that comparing them is
-    // one integer compare each.
+    // The values processing reads, as bits, and the count of setter calls
+    // they were read after.
     struct Values {
         std::uint32_t gain, mix, feedback, damping, tuningTarget, detuneTarget, sampleRate;
         std::int32_t bypass;
+        std::uint32_t changes;
     };
 
     // What excites the strings in a stretch of samples, and what the dry
@@ -144,6 +176,23 @@ public:
     // silent input would give them (ε), the dry path the input with ε added.
     enum class Excite { Input, Bypassed, Silence };
 
+    // The engine values as they are now, and whether no setter has been
+    // called since they were loaded and no transposition waits: what the
+    // processing loops look at between samples or groups (inline into every
+    // instruction set's code). A setter stores its value before it counts
+    // the change, and the count is loaded before the values, so values
+    // loaded after a count are never older than it.
+    CORVANE_ALWAYS_INLINE Values loadValues() const {
+        const std::uint32_t changes = changes_.load(std::memory_order_acquire);
+        return {gain_.bits(),         mix_.bits(),          feedback_.bits(),
+                damping_.bits(),      tuningTarget_.bits(), detuneTarget_.bits(),
+                sampleRate_.bits(),   bypass_.load(std::memory_order_relaxed), changes};
+    }
+    CORVANE_ALWAYS_INLINE bool valuesUnchanged(const Values& v) const {
+        return changes_.load(std::memory_order_relaxed) == v.changes &&
+               !transpositionPending_.load(std::memory_order_relaxed);
+    }
+
 private:
     // A float engine value: one relaxed 32-bit load or store.
     class AtomicFloat {
@@ -151,11 +200,18 @@ private:
         explicit AtomicFloat(float x) : bits_(std::bit_cast<std::uint32_t>(x)) {}
         void store(float x) { bits_.store(std::bit_cast<std::uint32_t>(x), std::memory_order_relaxed); }
         float load() const { return std::bit_cast<float>(bits()); }
-        std::uint32_t bits() const { return bits_.load(std::memory_order_relaxed); }
+        CORVANE_ALWAYS_INLINE std::uint32_t bits() const { return bits_.load(std::memory_order_relaxed); }
 
     private:
         std::atomic<std::uint32_t> bits_;
     };
+
+    // A setter stores its value, then counts the change (see loadValues()).
+    void set(AtomicFloat& value, float x) {
+        value.store(x);
+        countChange();
+    }
+    void countChange() { changes_.fetch_add(1, std::memory_order_release); }
 
     // What the read positions were last derived from (float bits), and
     // whether advancing them by one per sample gives exactly what deriving
@@ -164,6 +220,11 @@ private:
         std::uint32_t sampleRate = 0, tuning = 0, detune = 0, transposition = 0;
         bool advanceChecked = false;
         bool advanceExact = false;
+        // The same values (whatever was found about advancing).
+        bool sameValues(const PositionSource& o) const {
+            return sampleRate == o.sampleRate && tuning == o.tuning && detune == o.detune &&
+                   transposition == o.transposition;
+        }
     };
 
     // Twelve lines of one length in one zeroed allocation; line s starts
@@ -177,9 +238,7 @@ private:
         Lines* nextRetired = nullptr;
     };
 
-    Values loadValues() const;
-    bool valuesUnchanged(const Values& v) const;
-    bool positionsAdvance(std::uint32_t sampleRate);
+    bool positionsAdvance(PositionSource& source, float tuning, float detune, std::uint32_t sampleRate) const;
     bool settled(const Values& v);
     void applyPendingTransposition();
     // σ·(0.015·fs)·k of each string, for the rate whose bits are noted.
@@ -190,24 +249,42 @@ private:
         void compute(float rate);
     };
     const DelayTerms& termsFor(float fs);
-    void delays(const DelayTerms& terms, double* out) const;
     void updateReadPositions(float fs);
     void derivePositions(float fs, std::int32_t w, std::int32_t* out, std::int32_t length);
-    bool advanceIsExact(float fs) const;
+    void noteSource(float rate);
+    PositionSource sourceOf(float rate, float tuning, float detune) const;
+    bool advanceIsExact(float fs, float tuning, float detune) const;
 
     void takeOfferedLines();
     void freeRetiredLines();
 
+    bool delaysAllowGroups() const;
+    std::int32_t samplesBeforeWrap() const;
+    void advanceAll(std::int32_t samples);
+    template <Excite Mode, bool SingleOutput>
+    std::int32_t runGroups(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                           std::int32_t groups, const Values& v, const settled_groups::Jumps* lastJumps);
+    template <Excite Mode, bool SingleOutput>
+    std::int32_t runSamples(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                            std::int32_t n, const Values& v);
     template <Excite Mode, bool SingleOutput>
     std::int32_t runSettled(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);
+    std::int32_t groupsWithJumps(const DelayTerms& terms, float fs, const float* tuning, const float* detune,
+                                 std::int32_t groups, settled_groups::Jumps* jumps, bool& jumped) const;
+    bool jumpsIn(const DelayTerms& terms, float fs, const float* tuning, const float* detune, int steady,
+                 std::int32_t start, const std::int32_t* before, settled_groups::Jumps& jumps) const;
+    template <class Geometry, Excite Mode, bool SingleOutput>
+    std::int32_t runDerived(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
+                            std::int32_t n, const Values& v, const float* tuning, const float* detune,
+                            Geometry geometry);
     template <class Geometry, Excite Mode, bool SingleOutput>
     std::int32_t runGliding(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v, Geometry geometry);
     template <Excite Mode>
     std::int32_t runStretch(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);
-    void glide(const Values& v);
+    static void glide(float& tuning, float& detune, const Values& v);
 
     // Engine values written by parameter changes.
     AtomicFloat gain_{0.0f};
@@ -224,6 +301,7 @@ private:
     // the audio thread takes them up.
     AtomicFloat transpositionSampleRate_{44100.0f};
     std::atomic<bool> transpositionPending_{false};
+    std::atomic<std::uint32_t> changes_{0};  // setter calls so far
 
     // Lines for a new rate: offered by setSampleRate(), swapped in by the
     // audio thread or reset(); the ones the audio thread gives up wait on
@@ -243,4 +321,6 @@ private:
     float transposition_ = 1.0f;
     PositionSource source_;
     DelayTerms terms_;
+    InstructionSet instructionSet_;
+    const settled_groups::Kernels* groupKernels_;
 };

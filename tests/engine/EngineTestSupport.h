@@ -13,6 +13,11 @@
 
 namespace enginetest {
 
+// The instruction set every engine of this run should use: the widest the
+// processor has, or SSE2 when the run was started with --instruction-set=sse2
+// (see EngineTestMain.cpp).
+inline ResonatorEngine::InstructionSet expectedInstructionSet = ResonatorEngine::widestSupported();
+
 // A host that knows VST 2.4 and reports every pin as connected (0 = connected).
 inline VstIntPtr connectedHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     switch (opcode) {
