@@ -469,6 +469,9 @@ bool ResonatorEngine::jumpsIn(const DelayTerms& terms, float fs, const float* tu
         const std::int32_t delay = (w - first) & kLineMask;
         for (std::int32_t d : {delay, delay - shift})
             if (d < settled_groups::kMinDelay || d > settled_groups::kMaxDelay) return false;
+        // The kernels read a group's samples at the jumped position in one
+        // load, from one before its first sample for a jump back.
+        if (shift < 0 && first == 0) return false;
         if (shift != 0) {
             jumps.strings |= 1u << s;
             jumps.from[s] = from;

@@ -38,7 +38,9 @@ constexpr int kMaxDelay = ResonatorEngine::kLineLength - 2 * kGroup;
 // samples further on (the jumps of earlier groups), and where bit s of
 // `strings` is set, `shift[s]` (1 or −1) more from the group's sample
 // `from[s]` on. So do the taps read at its position. The delays on both
-// sides of a jump are within kMinDelay..kMaxDelay.
+// sides of a jump are within kMinDelay..kMaxDelay, and a jump back never
+// comes at a position of 0 (the kernels read the whole group one sample
+// before it).
 struct Jumps {
     std::uint32_t strings = 0;
     std::int32_t before[ResonatorEngine::kNumStrings];

@@ -58,32 +58,32 @@ struct Sse2 {
     }
     GROUP_INLINE static Strings broadcastStrings(float x) { return {_mm_set1_ps(x), _mm_set1_ps(x), _mm_set1_ps(x)}; }
 
-    // Four strings over four samples, one way or the other: a 4×4 transpose.
-    GROUP_INLINE static void transpose(__m128 r[4]) { _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]); }
+    // Strings 4q..4q+3 over four samples, one way or the other: a 4×4
+    // transpose of each quad q.
+    GROUP_INLINE static void transpose(__m128 quads[3][4]) {
+        #pragma GCC unroll 8
+        for (int q = 0; q < 3; ++q) _MM_TRANSPOSE4_PS(quads[q][0], quads[q][1], quads[q][2], quads[q][3]);
+    }
 
     GROUP_INLINE static void toStrings(const Time y[12], Strings s[4]) {
-        __m128 a[4] = {y[0].v, y[1].v, y[2].v, y[3].v};
-        __m128 b[4] = {y[4].v, y[5].v, y[6].v, y[7].v};
-        __m128 c[4] = {y[8].v, y[9].v, y[10].v, y[11].v};
-        transpose(a);
-        transpose(b);
-        transpose(c);
+        __m128 quads[3][4];
+        #pragma GCC unroll 12
+        for (int k = 0; k < 12; ++k) quads[k / 4][k % 4] = y[k].v;
+        transpose(quads);
         #pragma GCC unroll 8
-        for (int j = 0; j < 4; ++j) s[j] = {a[j], b[j], c[j]};
+        for (int j = 0; j < 4; ++j) s[j] = {quads[0][j], quads[1][j], quads[2][j]};
     }
     GROUP_INLINE static void toTime(const Strings s[4], Time y[12]) {
-        __m128 a[4] = {s[0].a, s[1].a, s[2].a, s[3].a};
-        __m128 b[4] = {s[0].b, s[1].b, s[2].b, s[3].b};
-        __m128 c[4] = {s[0].c, s[1].c, s[2].c, s[3].c};
-        transpose(a);
-        transpose(b);
-        transpose(c);
+        __m128 quads[3][4];
         #pragma GCC unroll 8
         for (int j = 0; j < 4; ++j) {
-            y[j] = {a[j]};
-            y[4 + j] = {b[j]};
-            y[8 + j] = {c[j]};
+            quads[0][j] = s[j].a;
+            quads[1][j] = s[j].b;
+            quads[2][j] = s[j].c;
         }
+        transpose(quads);
+        #pragma GCC unroll 12
+        for (int k = 0; k < 12; ++k) y[k] = {quads[k / 4][k % 4]};
     }
 };
 
