@@ -263,7 +263,7 @@ private:
     void advanceAll(std::int32_t samples);
     template <Excite Mode, bool SingleOutput>
     std::int32_t runGroups(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
-                           std::int32_t groups, const Values& v, const settled_groups::Jumps* lastJumps);
+                           std::int32_t groups, const Values& v, const settled_groups::Jumps* jumps);
     template <Excite Mode, bool SingleOutput>
     std::int32_t runSamples(const float* inL, const float* inR, float* outL, float* outR, std::int32_t i,
                             std::int32_t n, const Values& v);

@@ -1,10 +1,12 @@
-// One sample of the twelve strings with SSE2, shared by the settled and the
-// gliding paths of ResonatorEngine::process(). Strings 0-3, 4-7 and 8-11 sit
-// in the lanes of three vectors; every float32 and double operation is the
-// one of the plain per-sample algorithm, in its order (a lane never mixes
-// with another except where the algorithm sums strings, and those sums keep
-// their order). Built with -ffp-contract=off, so no multiply and add are
-// ever fused.
+// One sample of the twelve strings with SSE2, for the samples of
+// ResonatorEngine::process() that do not run in groups (see SettledGroups.h):
+// before a wrap, at a block's end, where read positions move more than the
+// groups follow, and on longer lines. Strings 0-3, 4-7 and 8-11 sit in the
+// lanes of three vectors; every float32 and double operation is the one of
+// the plain per-sample algorithm, in its order (a lane never mixes with
+// another except where the algorithm sums strings, and those sums keep their
+// order). Built with -ffp-contract=off, so no multiply and add are ever
+// fused.
 //
 // Internal to the engine's source file.
 #pragma once
