@@ -3,7 +3,8 @@
 #include "editor/CAbout.h"
 #include "editor/CLED.h"
 #include "editor/DisplayConverters.h"
-#include "effect/SafeConvert.h"
+#include "editor/LayoutRects.h"
+#include "effect/Parameters.h"
 #include "plugin/AudioEffectX.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
@@ -13,15 +14,12 @@
 
 namespace {
 
-constexpr int kNumParameters = 8;
-constexpr CPoint kVersionPoint(172, 80);
+using layout::cornerOf;
+using layout::rectOf;
 
-CRect rectOf(const layout::Box& box) { return CRect(box.left, box.top, box.right, box.bottom); }
-CPoint cornerOf(const layout::Box& box) { return CPoint(box.left, box.top); }
-
-// x + 0.5 in double precision, toward zero, back to a float: the bypass
-// button's and the LED's value; huge values saturate instead of overflowing.
-float rounded(float x) { return static_cast<float>(truncToInt32(static_cast<double>(x) + 0.5)); }
+// The bypass button's and the LED's value: on exactly when the effect's
+// bypass switch is (huge values saturate instead of overflowing).
+float rounded(float x) { return static_cast<float>(formula::bypassSwitch(x)); }
 
 // What the Output display shows: the gain 4·p0², the square in single
 // precision and the factor 4 in double, as the engine computes it.
@@ -123,7 +121,7 @@ bool ADEditor::open(void* parentWindow) {
 
     CBitmap* aboutBitmap = new CBitmap(bitmap::kAboutScreen);
     about_ = new CAbout(rectOf(layout::kAboutArea), this, layout::kAboutTag, aboutBitmap, rectOf(layout::kAboutScreen),
-                        CPoint(0, 0), kVersionPoint);
+                        CPoint(0, 0), cornerOf(layout::kAboutVersion));
     frame->addView(about_);
     aboutBitmap->forget();
 

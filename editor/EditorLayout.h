@@ -54,12 +54,27 @@ constexpr Box kAboutVersion{172, 80, 272, 95};
 // The preset strip along the bottom.
 constexpr int kStripTop = 222;
 constexpr int kNameFieldTag = 1000;
-constexpr Box kNameFieldNominal{96, 235, 212, 246};  // centred on 240.5, grown to the font
+// The nominal field (96, 235, 212, 246), kept centred on 240.5 and as high as
+// its 11-point font plus 2 pixels above and below.
+constexpr int kNameFontSize = 11;
 constexpr Box kNameField{96, 233, 212, 248};
+static_assert(kNameField.top + kNameField.bottom == 2 * 240 + 1 && kNameField.height() == kNameFontSize + 4);
 constexpr int kProgramMenuTag = 1012;
 constexpr Box kProgramMenu{214, 237, 224, 251};
 constexpr int kStepSwitchTag = 1001;
 constexpr Box kStepSwitch{230, 234, 261, 248};
+
+// The strip buttons' tags, which name their commands.
+constexpr int kLoadBankTag = 1002;
+constexpr int kSaveBankTag = 1003;
+constexpr int kLoadPresetTag = 1004;
+constexpr int kSavePresetTag = 1005;
+constexpr int kDefaultBankTag = 1013;
+constexpr int kDefaultPresetTag = 1014;
+constexpr int kStoreMemoATag = 1015;
+constexpr int kStoreMemoBTag = 1016;
+constexpr int kRecallMemoATag = 1017;
+constexpr int kRecallMemoBTag = 1018;
 
 enum class StripButtonKind { saveLoad, doubleClickKick, kick };
 struct StripButton {
@@ -69,16 +84,16 @@ struct StripButton {
     StripButtonKind kind;
 };
 constexpr StripButton kStripButtons[] = {
-    {1002, {76, 241, 88, 255}, bitmap::kLoadBank, StripButtonKind::saveLoad},
-    {1003, {11, 241, 23, 255}, bitmap::kSaveBank, StripButtonKind::saveLoad},
-    {1013, {32, 243, 69, 253}, bitmap::kDefaultBank, StripButtonKind::doubleClickKick},
-    {1004, {76, 226, 88, 240}, bitmap::kLoadPreset, StripButtonKind::saveLoad},
-    {1005, {11, 226, 23, 240}, bitmap::kSavePreset, StripButtonKind::saveLoad},
-    {1014, {27, 229, 74, 239}, bitmap::kDefaultPreset, StripButtonKind::doubleClickKick},
-    {1017, {293, 226, 305, 240}, bitmap::kRecallMemoA, StripButtonKind::kick},
-    {1015, {269, 226, 281, 240}, bitmap::kStoreMemoA, StripButtonKind::kick},
-    {1018, {293, 241, 305, 253}, bitmap::kRecallMemoB, StripButtonKind::kick},
-    {1016, {269, 241, 281, 253}, bitmap::kStoreMemoB, StripButtonKind::kick},
+    {kLoadBankTag, {76, 241, 88, 255}, bitmap::kLoadBank, StripButtonKind::saveLoad},
+    {kSaveBankTag, {11, 241, 23, 255}, bitmap::kSaveBank, StripButtonKind::saveLoad},
+    {kDefaultBankTag, {32, 243, 69, 253}, bitmap::kDefaultBank, StripButtonKind::doubleClickKick},
+    {kLoadPresetTag, {76, 226, 88, 240}, bitmap::kLoadPreset, StripButtonKind::saveLoad},
+    {kSavePresetTag, {11, 226, 23, 240}, bitmap::kSavePreset, StripButtonKind::saveLoad},
+    {kDefaultPresetTag, {27, 229, 74, 239}, bitmap::kDefaultPreset, StripButtonKind::doubleClickKick},
+    {kRecallMemoATag, {293, 226, 305, 240}, bitmap::kRecallMemoA, StripButtonKind::kick},
+    {kStoreMemoATag, {269, 226, 281, 240}, bitmap::kStoreMemoA, StripButtonKind::kick},
+    {kRecallMemoBTag, {293, 241, 305, 253}, bitmap::kRecallMemoB, StripButtonKind::kick},
+    {kStoreMemoBTag, {269, 241, 281, 253}, bitmap::kStoreMemoB, StripButtonKind::kick},
 };
 constexpr int kMemoLabelX = 287;  // "A" and "B", between the store and recall buttons
 

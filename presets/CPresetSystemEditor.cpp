@@ -1,12 +1,11 @@
 #include "presets/CPresetSystemEditor.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "editor/CArKickButton.h"
 #include "editor/CArRockerSwitch.h"
 #include "editor/CSaveLoadButton.h"
-#include "editor/EditorLayout.h"
+#include "editor/LayoutRects.h"
 #include "effect/SafeConvert.h"
 #include "presets/PresetLibrary.h"
 #include "presets/PresetRecord.h"
@@ -18,21 +17,11 @@
 namespace {
 
 constexpr std::size_t kNameLength = ProgramRecord::kNameLength;  // 24, no terminator when full
-constexpr int kNameFontSize = 11;
 constexpr CColor kNameInk{36, 36, 32, 255};
 constexpr CColor kNameBack{189, 207, 218, 255};
 constexpr long kProgramsPerColumn = 16;
 
-CRect rectOf(const layout::Box& box) { return CRect(box.left, box.top, box.right, box.bottom); }
-
-// The name field keeps the nominal field's vertical centre and is as high as
-// its font plus two pixels above and below.
-CRect nameFieldRect() {
-    const layout::Box& nominal = layout::kNameFieldNominal;
-    const double centre = (nominal.top + nominal.bottom - 1) / 2.0 + 0.5;
-    const double half = (kNameFontSize + 4) / 2.0;
-    return CRect(nominal.left, std::floor(centre - half), nominal.right, std::floor(centre + half));
-}
+using layout::rectOf;
 
 // Frames of the strip's buttons: three stacked vertically.
 int frameHeight(CBitmap* bitmap) { return static_cast<int>(bitmap->getHeight() / 3); }
@@ -56,11 +45,11 @@ bool CPresetSystemEditor::open(void*) {
     const VstInt32 current = fx->getCurrentProgram();
     CBitmap* background = frame->getBackground();
 
-    nameField_ = new CTextEdit(nameFieldRect(), this, layout::kNameFieldTag, nullptr, background, 0);
-    nameField_->setBackOffset(CPoint(nameFieldRect().left, nameFieldRect().top));
+    nameField_ = new CTextEdit(rectOf(layout::kNameField), this, layout::kNameFieldTag, nullptr, background, 0);
+    nameField_->setBackOffset(layout::cornerOf(layout::kNameField));
     nameField_->setMaxLength(kNameLength);
     nameField_->setText(programs[current].name, kNameLength);
-    nameField_->setFont(CFontDesc{"Arial", kNameFontSize, kNormalFace});
+    nameField_->setFont(CFontDesc{"Arial", layout::kNameFontSize, kNormalFace});
     nameField_->setHoriAlign(kCenterText);
     nameField_->setFontColor(kNameInk);
     nameField_->setFrameColor(kNameInk);
@@ -161,26 +150,26 @@ void CPresetSystemEditor::valueChanged(CControl* control) {
         selectShown(program, title);
         break;
     }
-    case 1002: startFileCommand(Command::loadBank, value == 0.5f); break;
-    case 1003: startFileCommand(Command::saveBank, false); break;
-    case 1004: startFileCommand(Command::loadPreset, value == 0.5f); break;
-    case 1005: startFileCommand(Command::savePreset, false); break;
-    case 1013:
+    case layout::kLoadBankTag: startFileCommand(Command::loadBank, value == 0.5f); break;
+    case layout::kSaveBankTag: startFileCommand(Command::saveBank, false); break;
+    case layout::kLoadPresetTag: startFileCommand(Command::loadPreset, value == 0.5f); break;
+    case layout::kSavePresetTag: startFileCommand(Command::savePreset, false); break;
+    case layout::kDefaultBankTag:
         if (value < 0.75f)
             library.clearDefaultBank();
         else
             library.storeDefaultBank();
         break;
-    case 1014:
+    case layout::kDefaultPresetTag:
         if (value < 0.75f)
             library.clearDefaultPreset();
         else
             library.storeDefaultPreset();
         break;
-    case 1015: library.storeMemo(MemoSlot::A); break;
-    case 1016: library.storeMemo(MemoSlot::B); break;
-    case 1017: library.recallMemo(MemoSlot::A); break;
-    case 1018: library.recallMemo(MemoSlot::B); break;
+    case layout::kStoreMemoATag: library.storeMemo(MemoSlot::A); break;
+    case layout::kStoreMemoBTag: library.storeMemo(MemoSlot::B); break;
+    case layout::kRecallMemoATag: library.recallMemo(MemoSlot::A); break;
+    case layout::kRecallMemoBTag: library.recallMemo(MemoSlot::B); break;
     default: break;
     }
 }
