@@ -60,14 +60,10 @@ CParamDisplay* ADEditor::display(int parameter) const {
 
 float ADEditor::effectParameter(VstInt32 index) const { return effect ? effect->getParameter(index) : 0.0f; }
 
-bool ADEditor::onWindowThread() const {
-    return windowThread_.load(std::memory_order_relaxed) == std::this_thread::get_id();
-}
-
 bool ADEditor::open(void* parentWindow) {
     if (frame) return true;  // already open
     AEffGUIEditor::open(parentWindow);
-    windowThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    takeWindowThread();
     // Changes from now on are read back from the effect below or in idle.
     pendingParameters_.store(0, std::memory_order_relaxed);
 

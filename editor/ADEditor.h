@@ -12,7 +12,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <thread>
 
 #include "editor/EditorLayout.h"
 #include "presets/CPresetSystemEditor.h"
@@ -46,7 +45,6 @@ public:
 private:
     void applyParameter(VstInt32 index);
     void applyPendingParameters();
-    bool onWindowThread() const;
     float effectParameter(VstInt32 index) const;
     void forgetControls();
 
@@ -58,7 +56,4 @@ private:
 
     // One bit per parameter changed from another thread, applied in idle.
     std::atomic<std::uint32_t> pendingParameters_{0};
-    // The thread that opened the window: the host's user-interface thread.
-    std::atomic<std::thread::id> windowThread_{};
-    static_assert(std::atomic<std::thread::id>::is_always_lock_free);
 };

@@ -38,9 +38,18 @@ CPresetSystemEffect* CPresetSystemEditor::presetEffect() const {
     return dynamic_cast<CPresetSystemEffect*>(effect);
 }
 
+void CPresetSystemEditor::takeWindowThread() {
+    windowThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+}
+
+bool CPresetSystemEditor::onWindowThread() const {
+    return windowThread_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+}
+
 bool CPresetSystemEditor::open(void*) {
     CPresetSystemEffect* fx = presetEffect();
     if (!frame || !fx) return false;
+    programsPending_.store(false, std::memory_order_relaxed);  // everything is read below
     const ProgramRecord* programs = fx->getPrograms();
     const VstInt32 current = fx->getCurrentProgram();
     CBitmap* background = frame->getBackground();
@@ -94,6 +103,7 @@ void CPresetSystemEditor::close() {
 }
 
 void CPresetSystemEditor::idle() {
+    if (frame && !inIdleStuff && programsPending_.exchange(false, std::memory_order_acquire)) showPrograms();
     if (frame && dialogs_ && !inIdleStuff && dialogs_->poll() == PresetFileDialogs::Result::loaded)
         frame->setDirty();  // another preset or bank: redraw the whole window
     AEffGUIEditor::idle();
@@ -175,11 +185,20 @@ void CPresetSystemEditor::valueChanged(CControl* control) {
 }
 
 void CPresetSystemEditor::showProgramName(const char* name) {
+    if (!onWindowThread()) {
+        programsPending_.store(true, std::memory_order_release);
+        return;
+    }
     if (nameField_) nameField_->setText(name, kNameLength);
     if (programMenu_ && presetEffect()) programMenu_->setEntry(presetEffect()->getCurrentProgram(), name, kNameLength);
 }
 
 void CPresetSystemEditor::showBank() {
+    if (onWindowThread()) showPrograms();
+    else programsPending_.store(true, std::memory_order_release);
+}
+
+void CPresetSystemEditor::showPrograms() {
     CPresetSystemEffect* fx = presetEffect();
     if (!fx) return;
     const ProgramRecord* programs = fx->getPrograms();

@@ -8,11 +8,15 @@
 // report (the preset section acts only on tags 1000 to 1018) and idle() for
 // every refresh. The window refreshes on the host's idle calls, on the user-
 // interface thread; an open file dialog is polled there too, so the host is
-// never blocked while the user picks a file.
+// never blocked while the user picks a file. Only that thread touches the
+// controls: names and banks shown from another thread (a host restoring its
+// state there) are noted and shown on the next idle.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 #include "presets/CPresetSystemEffect.h"
 #include "presets/PresetFileDialogs.h"
@@ -60,9 +64,14 @@ public:
 
 protected:
     CPresetSystemEffect* presetEffect() const;
+    // The calling thread becomes the window's (the derived editor's open
+    // calls this first); onWindowThread tells whether the caller is it.
+    void takeWindowThread();
+    bool onWindowThread() const;
 
 private:
     void selectShown(VstInt32 program, const char* title);
+    void showPrograms();
     void stepProgram(float direction);
     void startFileCommand(PresetFileDialogs::Command command, bool reversed);
 
@@ -70,4 +79,8 @@ private:
     COptionMenu* programMenu_ = nullptr;
     CArRockerSwitch* stepSwitch_ = nullptr;
     std::unique_ptr<PresetFileDialogs> dialogs_;
+    std::atomic<std::thread::id> windowThread_{};
+    static_assert(std::atomic<std::thread::id>::is_always_lock_free);
+    // Set from another thread: the names and the current program are shown anew in idle.
+    std::atomic<bool> programsPending_{false};
 };

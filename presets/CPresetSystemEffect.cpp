@@ -85,5 +85,8 @@ VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool isPre
     const std::int32_t current = statechunk::currentProgram(chunk);
     // An unknown current program keeps the old one and the sound as it is.
     if (current >= 0 && current < kNumPrograms) selectProgram(current);
+    // An open window must not keep showing the old names: its name field
+    // would give the old name to the restored program.
+    if (PresetEditorHooks* hooks = presetEditor()) hooks->showBank();
     return 0;
 }

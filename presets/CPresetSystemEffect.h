@@ -21,7 +21,8 @@ public:
     // The current program was renamed (at most 24 characters, terminated):
     // by the host, by a loaded preset, or by the editor's own name field.
     virtual void showProgramName(const char* name) = 0;
-    // All six programs were replaced and the first one is current.
+    // All six programs were replaced (a bank or a state chunk) and the
+    // current one may be another.
     virtual void showBank() = 0;
 };
 

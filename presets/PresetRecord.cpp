@@ -1,5 +1,6 @@
 #include "presets/PresetRecord.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "presets/ByteOrder.h"
@@ -40,16 +41,29 @@ bool readPrograms(const std::uint8_t* record, std::size_t size, std::int32_t uni
     return true;
 }
 
+// Host automation and state chunks can leave a value outside 0..1 in a
+// program; the readers refuse such records, so the writers store the nearest
+// value within the range and every record written loads again.
+void writeProgram(std::uint8_t* out, const ProgramRecord& program) {
+    ProgramRecord kept;
+    kept.copyFrom(program);
+    for (int k = 0; k < ProgramRecord::kNumParams; ++k) {
+        const float value = kept.param(k);
+        kept.setParam(k, value >= 0.0f ? std::min(value, 1.0f) : 0.0f);  // NaN, never stored, as 0
+    }
+    kept.writeTo(out);
+}
+
 }  // namespace
 
 void writePreset(std::uint8_t* record, std::int32_t uniqueId, const ProgramRecord& program) {
     writeHeader(record, uniqueId, kPresetKind);
-    program.writeTo(record + kHeaderSize);
+    writeProgram(record + kHeaderSize, program);
 }
 
 void writeBank(std::uint8_t* record, std::int32_t uniqueId, const ProgramRecord* programs) {
     writeHeader(record, uniqueId, kBankKind);
-    for (int p = 0; p < kBankPrograms; ++p) programs[p].writeTo(record + kHeaderSize + p * sizeof(ProgramRecord));
+    for (int p = 0; p < kBankPrograms; ++p) writeProgram(record + kHeaderSize + p * sizeof(ProgramRecord), programs[p]);
 }
 
 bool readPreset(const std::uint8_t* record, std::size_t size, std::int32_t uniqueId, bool reversed,

@@ -26,7 +26,8 @@ constexpr int kBankPrograms = 6;
 
 static_assert(kPresetSize == 61 && kBankSize == 341);
 
-// Fill all kPresetSize / kBankSize bytes.
+// Fill all kPresetSize / kBankSize bytes; a value outside 0..1 is written as
+// the nearest end of the range, so that every record written reads back.
 void writePreset(std::uint8_t* record, std::int32_t uniqueId, const ProgramRecord& program);
 void writeBank(std::uint8_t* record, std::int32_t uniqueId, const ProgramRecord* programs);
 

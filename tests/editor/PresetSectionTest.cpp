@@ -6,10 +6,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <cstring>
 #include <map>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "EditorSupport.h"
+#include "presets/StateChunk.h"
 #include "tests/toolkit/filedialog/FakeDialogPrograms.h"
 #include "toolkit/CKnob.h"
 #include "toolkit/COptionMenu.h"
@@ -192,6 +196,41 @@ TEST_F(PresetSectionTest, SavedPresetComesBackThroughTheButtons) {
     click(82, 233);
     waitForDialog();
     EXPECT_FLOAT_EQ(parameter(kDecay), 0.75f);
+}
+
+// A host restoring its state (or one of its own presets) while the window is
+// open: the window shows the restored programs, so that its name field cannot
+// give an old name to a restored program.
+TEST_F(PresetSectionTest, RestoredStateIsShownOnTheWindowsThreadOrAtTheNextIdle) {
+    void* data = nullptr;
+    const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
+    ASSERT_EQ(size, 368);
+    std::vector<char> chunk(static_cast<const char*>(data), static_cast<const char*>(data) + size);
+    const auto restore = [&](const char* name, int current) {
+        std::vector<char> state = chunk;
+        std::memset(&state[32 + 56 * current], 0, 24);
+        std::memcpy(&state[32 + 56 * current], name, std::strlen(name));
+        std::memcpy(&state[statechunk::kCurrentOffset], &current, 4);  // native order
+        return dispatch(effSetChunk, 0, static_cast<VstIntPtr>(state.size()), state.data());
+    };
+
+    ASSERT_EQ(restore("Restored", 3), 0);
+    EXPECT_EQ(plugin->getCurrentProgram(), 3);
+    EXPECT_EQ(shownName(), "Restored");
+    EXPECT_EQ(editor()->programMenu()->getCurrent(), 3);
+    EXPECT_STREQ(editor()->programMenu()->getEntry(3), "Restored");
+
+    std::thread([&] { ASSERT_EQ(restore("From elsewhere", 2), 0); }).join();
+    EXPECT_EQ(shownName(), "Restored") << "no other thread touches the controls";
+    idle();
+    EXPECT_EQ(shownName(), "From elsewhere");
+    EXPECT_EQ(editor()->programMenu()->getCurrent(), 2);
+
+    // Confirming the name field now keeps the restored name.
+    click(150, 240);
+    VstKeyCode enter{0, VKEY_RETURN, 0};
+    frame()->onKeyDown(enter);
+    EXPECT_EQ(programName(2), "From elsewhere");
 }
 
 TEST_F(PresetSectionTest, ClosingTheWindowEndsAnOpenDialog) {

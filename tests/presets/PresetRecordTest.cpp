@@ -137,6 +137,33 @@ TEST_F(PresetRecords, BankIsWrittenByteForByte) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bank[5 + 56 * 4]), 14), std::string("Almost reverb\0", 14));
 }
 
+// Host automation is not held to 0..1, but the readers refuse such values:
+// what is written must read back, so it holds the nearest end of the range.
+TEST_F(PresetRecords, ValuesOutsideTheRangeAreWrittenAsItsEnds) {
+    plugin->selectProgram(1);
+    plugin->setParameter(kDecay, 1.25f);
+    plugin->setParameter(kDamp, -0.5f);
+    ASSERT_EQ(plugin->getPrograms()[1].params[kDecay], 1.25f);
+    const Bytes preset = exportedPreset();
+    const Bytes bank = exportedBank();
+
+    plugin->setParameter(kDecay, 0.5f);
+    ASSERT_TRUE(importPreset(preset));
+    EXPECT_EQ(plugin->getParameter(kDecay), 1.0f);
+    EXPECT_EQ(plugin->getParameter(kDamp), 0.0f);
+    ASSERT_TRUE(importBank(bank));
+    EXPECT_EQ(plugin->getPrograms()[1].params[kDecay], 1.0f);
+    EXPECT_EQ(plugin->getPrograms()[1].params[kDamp], 0.0f);
+
+    // The same through the settings store: a memo stored is a memo recalled.
+    plugin->selectProgram(1);
+    plugin->setParameter(kMix, 7.0f);
+    ASSERT_TRUE(library().storeMemo(MemoSlot::A));
+    plugin->setParameter(kMix, 0.25f);
+    EXPECT_TRUE(library().recallMemo(MemoSlot::A));
+    EXPECT_EQ(plugin->getParameter(kMix), 1.0f);
+}
+
 TEST_F(PresetRecords, EitherByteOrderLoadsAndTheReversedCommandTurnsItRound) {
     const std::vector<float> values = {0.5f, 0.25f, 0.75f, 0.125f, 0.5f, 0.5f, 1.0f, 0.0f};
     for (bool bigEndian : {false, true}) {
