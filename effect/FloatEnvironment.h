@@ -3,7 +3,8 @@
 // a trap from a NaN it fed in), rounding to nearest, denormal results
 // flushed to zero and denormal operands read as zero. Decaying strings would
 // otherwise spend many times the usual time per sample on denormals. The
-// caller's control and status register comes back on leaving.
+// caller's control and status register comes back whole on leaving, its
+// sticky exception flags included.
 #pragma once
 
 #include <xmmintrin.h>
@@ -13,20 +14,12 @@ public:
     // Exception masks (0x1F80), round to nearest (0), flush to zero
     // (0x8000), denormals are zero (0x0040).
     static constexpr unsigned kControl = 0x1F80u | 0x8000u | 0x0040u;
-    // All but the six sticky exception flags.
-    static constexpr unsigned kControlBits = ~0x3Fu;
 
-    FloatEnvironment() : saved_(_mm_getcsr()) {
-        if (changes()) _mm_setcsr(kControl);
-    }
-    ~FloatEnvironment() {
-        if (changes()) _mm_setcsr(saved_);
-    }
+    FloatEnvironment() : saved_(_mm_getcsr()) { _mm_setcsr(kControl); }
+    ~FloatEnvironment() { _mm_setcsr(saved_); }
     FloatEnvironment(const FloatEnvironment&) = delete;
     FloatEnvironment& operator=(const FloatEnvironment&) = delete;
 
 private:
-    bool changes() const { return (saved_ & kControlBits) != kControl; }
-
     unsigned saved_;
 };

@@ -601,7 +601,7 @@ std::int32_t ResonatorEngine::runStretch(const float* inL, const float* inR, flo
                                          std::int32_t i, std::int32_t n, const Values& v) {
     using namespace resonator_kernel;
     const bool single = outR == nullptr;
-    // Single silenced samples and longer lines are rare enough for the one
+    // Silenced stretches (unfit input) and longer lines are rare enough for the one
     // loop that takes any line length.
     if (Mode == Excite::Silence || lines_.length != kLineLength) {
         const AnyGeometry geometry{lines_.stride, lines_.mask};
@@ -632,9 +632,10 @@ void ResonatorEngine::process(const float* inL, const float* inR, float* outL, f
             i = bypass ? runStretch<Excite::Bypassed>(inL, inR, outL, outR, i, unfit, v)
                        : runStretch<Excite::Input>(inL, inR, outL, outR, i, unfit, v);
         } else {
-            // Bypassed, the strings never hear the input anyway.
-            i = bypass ? runStretch<Excite::Bypassed>(inL, inR, outL, outR, i, i + 1, v)
-                       : runStretch<Excite::Silence>(inL, inR, outL, outR, i, i + 1, v);
+            // A run of unfit samples; bypassed, the strings never hear the input anyway.
+            const std::int32_t fit = resonator_kernel::firstFitSample(inL, inR, i, n);
+            i = bypass ? runStretch<Excite::Bypassed>(inL, inR, outL, outR, i, fit, v)
+                       : runStretch<Excite::Silence>(inL, inR, outL, outR, i, fit, v);
             unfit = resonator_kernel::firstUnfitSample(inL, inR, i, n);
         }
     }

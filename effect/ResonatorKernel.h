@@ -13,7 +13,6 @@
 
 #include <emmintrin.h>
 
-#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -200,30 +199,46 @@ CORVANE_KERNEL_INLINE void sample(const Access& at, Lowpass& lp, const Constants
     }
 }
 
-// Whether the excitation sum (xL + ε) + (xR + ε), in float32 as sample()
-// forms it, is finite: the same as asking whether inL + inR is, since ε
-// (1e-9) leaves every value of 2^-5 and more unchanged, and a sum of
-// smaller values can neither overflow nor become one that does.
-inline bool fit(float inL, float inR) { return std::fabs(inL + inR) <= FLT_MAX; }
+// The loudest excitation sum the strings take: 2^100, some 600 dB above full
+// scale. Anything louder (a NaN, an infinity, two inputs whose float sum
+// overflows, or a finite value so huge that the strings' feedback would carry
+// it past the float range) is no signal a host means, and would leave the
+// lines infinite or NaN for good. Every such sample excites the strings as
+// silence would.
+inline constexpr float kLoudestExcitation = 0x1p100f;
 
-// The first sample of i..n−1 whose excitation would not be finite: a NaN or
-// an infinite input, or two inputs whose sum overflows; n if there is none.
-// Blocks without one cost a pass of a few instructions per four samples:
-// s − s is +0 for every finite s (rounding to nearest) and NaN otherwise.
+// Whether the excitation of a sample is one the strings take. The sum
+// inL + inR stands for (xL + ε) + (xR + ε) as sample() forms it: ε (1e-9)
+// leaves every value of 2^-5 and more unchanged, and smaller sums are far
+// below the limit anyway.
+inline bool fit(float inL, float inR) { return std::fabs(inL + inR) <= kLoudestExcitation; }
+
+// The first sample of i..n−1 whose excitation the strings must not take; n if
+// there is none. Blocks without one cost a pass of a few instructions per four
+// samples, and the pass stops at the first unfit sample, so that a block full
+// of them costs no more than a scan of it in all.
 inline std::int32_t firstUnfitSample(const float* inL, const float* inR, std::int32_t i, std::int32_t n) {
-    auto check = [inL, inR](std::int32_t at) {
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 limit = _mm_set1_ps(kLoudestExcitation);
+    // All ones in a lane whose |sum| is above the limit or NaN.
+    auto unfit = [=](std::int32_t at) {
         const __m128 sum = _mm_add_ps(_mm_loadu_ps(inL + at), _mm_loadu_ps(inR + at));
-        return _mm_sub_ps(sum, sum);
+        return _mm_cmpnle_ps(_mm_and_ps(sum, magnitude), limit);
     };
-    __m128 any = _mm_setzero_ps();
     std::int32_t k = i;
-    for (; k + 16 <= n; k += 16)
-        any = _mm_or_ps(any, _mm_or_ps(_mm_or_ps(check(k), check(k + 4)), _mm_or_ps(check(k + 8), check(k + 12))));
-    for (; k + 4 <= n; k += 4) any = _mm_or_ps(any, check(k));
-    bool allFit = _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_castps_si128(any), _mm_setzero_si128())) == 0xFFFF;
-    for (; k < n; ++k) allFit = allFit && fit(inL[k], inR[k]);
-    if (allFit) return n;
-    while (fit(inL[i], inR[i])) ++i;
+    for (; k + 16 <= n; k += 16) {
+        const __m128 any = _mm_or_ps(_mm_or_ps(unfit(k), unfit(k + 4)), _mm_or_ps(unfit(k + 8), unfit(k + 12)));
+        if (_mm_movemask_ps(any) != 0) break;
+    }
+    for (; k + 4 <= n; k += 4)
+        if (_mm_movemask_ps(unfit(k)) != 0) break;
+    while (k < n && fit(inL[k], inR[k])) ++k;
+    return k;
+}
+
+// The first sample of i..n−1 the strings take again; n if there is none.
+inline std::int32_t firstFitSample(const float* inL, const float* inR, std::int32_t i, std::int32_t n) {
+    while (i < n && !fit(inL[i], inR[i])) ++i;
     return i;
 }
 

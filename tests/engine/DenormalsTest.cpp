@@ -73,6 +73,7 @@ TEST(Denormals, StringsDecayingInInputThatCancelsTheOffsetHoldNone) {
 // overflow (which NaN and overflowing input would otherwise set off).
 TEST(Denormals, ProcessingHandsTheCallersFloatingPointEnvironmentBack) {
     constexpr unsigned kDefault = 0x1F80u;
+    // Plain; flushing already, as many hosts run; traps on and rounding toward zero.
     const unsigned callers[] = {kDefault, kDefault | 0x8040u, (kDefault & ~0x0680u) | 0x6000u};
 
     constexpr int kFrames = 300;
@@ -97,11 +98,8 @@ TEST(Denormals, ProcessingHandsTheCallersFloatingPointEnvironmentBack) {
         effect->processReplacing(inputs, outputs, kFrames);
         const unsigned after = _mm_getcsr();
         _mm_setcsr(kDefault);
-        // Flags raised while processing stay only where nothing was changed.
-        EXPECT_EQ(after & ~0x3Fu, caller & ~0x3Fu);
-        if ((caller | 0x8040u) != caller) {
-            EXPECT_EQ(after, caller);
-        }
+        // Not even a sticky flag raised by the NaN and the overflow stays.
+        EXPECT_EQ(after, caller);
         for (int n = 0; n < kFrames; ++n) {
             ASSERT_EQ(bits(block.outL[n]), bits(expectedL[n])) << "left sample " << n;
             ASSERT_EQ(bits(block.outR[n]), bits(expectedR[n])) << "right sample " << n;
