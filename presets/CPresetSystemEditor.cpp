@@ -1,6 +1,8 @@
 #include "presets/CPresetSystemEditor.h"
 
 #include <cstring>
+#include <string>
+#include <system_error>
 
 #include "editor/CArKickButton.h"
 #include "editor/CArRockerSwitch.h"
@@ -9,8 +11,10 @@
 #include "effect/SafeConvert.h"
 #include "presets/PresetLibrary.h"
 #include "presets/PresetRecord.h"
+#include "presets/SettingsStore.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
+#include "toolkit/CNewFileSelector.h"
 #include "toolkit/COptionMenu.h"
 #include "toolkit/CTextEdit.h"
 
@@ -25,6 +29,15 @@ using layout::rectOf;
 
 // Frames of the strip's buttons: three stacked vertically.
 int frameHeight(CBitmap* bitmap) { return static_cast<int>(bitmap->getHeight() / 3); }
+
+// A store that did not happen must not look like one that did.
+void reportFailedStore(CFrame* frame, const char* what, const FileOutcome& outcome) {
+    if (outcome.ok()) return;
+    const std::string text = std::string("The ") + what + " could not be stored in\n" + settingsstore::folder() +
+                             "\n\n" + std::error_code(outcome.error, std::generic_category()).message() +
+                             ".\nWhat was stored before was left as it was.";
+    CNewFileSelector::showNotice(frame, "Arlo Corvane", text.c_str());
+}
 
 }  // namespace
 
@@ -168,16 +181,16 @@ void CPresetSystemEditor::valueChanged(CControl* control) {
         if (value < 0.75f)
             library.clearDefaultBank();
         else
-            library.storeDefaultBank();
+            reportFailedStore(frame, "default bank", library.storeDefaultBank());
         break;
     case layout::kDefaultPresetTag:
         if (value < 0.75f)
             library.clearDefaultPreset();
         else
-            library.storeDefaultPreset();
+            reportFailedStore(frame, "default preset", library.storeDefaultPreset());
         break;
-    case layout::kStoreMemoATag: library.storeMemo(MemoSlot::A); break;
-    case layout::kStoreMemoBTag: library.storeMemo(MemoSlot::B); break;
+    case layout::kStoreMemoATag: reportFailedStore(frame, "memo A", library.storeMemo(MemoSlot::A)); break;
+    case layout::kStoreMemoBTag: reportFailedStore(frame, "memo B", library.storeMemo(MemoSlot::B)); break;
     case layout::kRecallMemoATag: library.recallMemo(MemoSlot::A); break;
     case layout::kRecallMemoBTag: library.recallMemo(MemoSlot::B); break;
     default: break;

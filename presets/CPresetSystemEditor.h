@@ -46,7 +46,7 @@ public:
     void showBank() override;
 
     // The user's stored default bank and preset and the remembered files.
-    virtual void loadStoredSettings();
+    void loadStoredSettings() override;
     // Records (341 bytes for a bank, 61 for a preset); imports that are
     // rejected change nothing.
     virtual void importBank(const std::uint8_t* record, bool reversed);

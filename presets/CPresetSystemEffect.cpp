@@ -60,7 +60,9 @@ void CPresetSystemEffect::renameCurrentProgram(const char* name) {
     updateDisplay();
 }
 
-void CPresetSystemEffect::loadUserDefaults() { library->loadStoredSettings(); }
+void CPresetSystemEffect::loadUserDefaults() {
+    if (PresetEditorHooks* hooks = presetEditor()) hooks->loadStoredSettings();
+}
 
 VstInt32 CPresetSystemEffect::getChunk(void** data, bool isPreset) {
     trace("CPresetSystemEffect::getChunk", data, isPreset);

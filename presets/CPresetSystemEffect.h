@@ -24,6 +24,9 @@ public:
     // All six programs were replaced (a bank or a state chunk) and the
     // current one may be another.
     virtual void showBank() = 0;
+    // The user's stored default bank and preset and the remembered files,
+    // taken over once while the effect is being constructed.
+    virtual void loadStoredSettings() = 0;
 };
 
 class CPresetSystemEffect : public AudioEffectX {

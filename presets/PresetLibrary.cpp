@@ -110,10 +110,12 @@ void PresetLibrary::remember(RecordKind kind, const std::string& path) {
     }
 }
 
-bool PresetLibrary::store(RecordKind kind, const char* valueName) {
+FileOutcome PresetLibrary::store(RecordKind kind, const char* valueName) {
     std::uint8_t record[presetrecord::kBankSize] = {};
     exportRecord(kind, record);
-    return settingsstore::writeValue(valueName, record, recordSize(kind)) == 0;
+    if (int error = settingsstore::writeValue(valueName, record, recordSize(kind)))
+        return {FileOutcome::Status::unwritable, error};
+    return {};
 }
 
 // A value of the wrong size counts as not stored, so a truncated one cannot
@@ -124,13 +126,13 @@ bool PresetLibrary::recall(RecordKind kind, const char* valueName) {
            importRecord(kind, record, recordSize(kind), false);
 }
 
-bool PresetLibrary::storeDefaultBank() { return store(RecordKind::bank, settingsstore::kDefaultBank); }
+FileOutcome PresetLibrary::storeDefaultBank() { return store(RecordKind::bank, settingsstore::kDefaultBank); }
 void PresetLibrary::clearDefaultBank() { settingsstore::removeValue(settingsstore::kDefaultBank); }
 bool PresetLibrary::loadDefaultBank() { return recall(RecordKind::bank, settingsstore::kDefaultBank); }
-bool PresetLibrary::storeDefaultPreset() { return store(RecordKind::preset, settingsstore::kDefaultPreset); }
+FileOutcome PresetLibrary::storeDefaultPreset() { return store(RecordKind::preset, settingsstore::kDefaultPreset); }
 void PresetLibrary::clearDefaultPreset() { settingsstore::removeValue(settingsstore::kDefaultPreset); }
 bool PresetLibrary::loadDefaultPreset() { return recall(RecordKind::preset, settingsstore::kDefaultPreset); }
-bool PresetLibrary::storeMemo(MemoSlot slot) { return store(RecordKind::preset, memoName(slot)); }
+FileOutcome PresetLibrary::storeMemo(MemoSlot slot) { return store(RecordKind::preset, memoName(slot)); }
 bool PresetLibrary::recallMemo(MemoSlot slot) { return recall(RecordKind::preset, memoName(slot)); }
 
 void PresetLibrary::loadFileLocations() {

@@ -54,14 +54,15 @@ public:
         return kind == RecordKind::preset ? lastPresetName_ : lastBankName_;
     }
 
-    // The settings store. Stores answer whether the value was written.
-    bool storeDefaultBank();
+    // The settings store. A store that fails (a full disk, a folder the user
+    // cannot write) answers unwritable with the errno and keeps the old value.
+    FileOutcome storeDefaultBank();
     void clearDefaultBank();
     bool loadDefaultBank();
-    bool storeDefaultPreset();
+    FileOutcome storeDefaultPreset();
     void clearDefaultPreset();
     bool loadDefaultPreset();
-    bool storeMemo(MemoSlot slot);
+    FileOutcome storeMemo(MemoSlot slot);
     bool recallMemo(MemoSlot slot);
     void loadFileLocations();
     // What a new instance takes over: default bank, default preset, locations.
@@ -70,7 +71,7 @@ public:
 private:
     void exportRecord(RecordKind kind, std::uint8_t* record) const;
     bool importRecord(RecordKind kind, const std::uint8_t* record, std::size_t size, bool reversed);
-    bool store(RecordKind kind, const char* valueName);
+    FileOutcome store(RecordKind kind, const char* valueName);
     bool recall(RecordKind kind, const char* valueName);
     void remember(RecordKind kind, const std::string& path);
 

@@ -168,6 +168,24 @@ TEST_F(PresetSectionTest, MemoKeepsASoundForLater) {
     EXPECT_EQ(editor()->display(kDecay)->getText(), "12%");
 }
 
+// A store that fails (here over a folder in its place) is told, like a
+// failed save, and leaves what was there.
+TEST_F(PresetSectionTest, AFailedStoreIsTold) {
+    fakes.install("zenity", "");
+    std::filesystem::create_directories(stored("MemoA"));
+    click(275, 233);  // store A
+    std::vector<std::string> notice;
+    for (int n = 0; n < 5000 && notice.empty(); ++n) {
+        usleep(1000);
+        notice = fakes.argumentsOf("zenity");
+    }
+    ASSERT_GE(notice.size(), 3u);
+    EXPECT_EQ(notice[0], "--error");
+    EXPECT_EQ(notice[2], "--text=The memo A could not be stored in\n" + stored("") +
+                             "\n\nIs a directory.\nWhat was stored before was left as it was.");
+    EXPECT_TRUE(std::filesystem::is_directory(stored("MemoA")));
+}
+
 TEST_F(PresetSectionTest, RightClickOnALoadButtonLoadsEndianReversed) {
     fakes.install("zenity", "", 1);  // the user cancels
     click(82, 233);

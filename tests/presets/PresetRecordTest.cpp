@@ -71,6 +71,7 @@ public:
     using AEffEditor::AEffEditor;
     void showProgramName(const char* name) override { shownNames.emplace_back(name); }
     void showBank() override { ++banksShown; }
+    void loadStoredSettings() override {}
     std::vector<std::string> shownNames;
     int banksShown = 0;
 };
@@ -158,7 +159,7 @@ TEST_F(PresetRecords, ValuesOutsideTheRangeAreWrittenAsItsEnds) {
     // The same through the settings store: a memo stored is a memo recalled.
     plugin->selectProgram(1);
     plugin->setParameter(kMix, 7.0f);
-    ASSERT_TRUE(library().storeMemo(MemoSlot::A));
+    ASSERT_TRUE(library().storeMemo(MemoSlot::A).ok());
     plugin->setParameter(kMix, 0.25f);
     EXPECT_TRUE(library().recallMemo(MemoSlot::A));
     EXPECT_EQ(plugin->getParameter(kMix), 1.0f);

@@ -65,7 +65,7 @@ TEST_F(SettingsStoreTest, NewInstancesTakeTheDefaultBankThenTheDefaultPreset) {
     {
         auto first = makeCorvane(host);
         makeOwnBank(*first);
-        ASSERT_TRUE(first->presetLibrary().storeDefaultBank());
+        ASSERT_TRUE(first->presetLibrary().storeDefaultBank().ok());
     }
     EXPECT_EQ(modeOf(settings.home / "config/Arlocraft"), 0700u);
     EXPECT_EQ(modeOf(settings.value("")), 0700u);
@@ -79,7 +79,7 @@ TEST_F(SettingsStoreTest, NewInstancesTakeTheDefaultBankThenTheDefaultPreset) {
         second->selectProgram(2);
         second->renameCurrentProgram("Preferred");
         second->setParameter(kDamp, 0.875f);
-        ASSERT_TRUE(second->presetLibrary().storeDefaultPreset());
+        ASSERT_TRUE(second->presetLibrary().storeDefaultPreset().ok());
     }
     EXPECT_EQ(bytesOf(settings.value("DefaultPreset")).size(), 61u);
     {
@@ -103,7 +103,7 @@ TEST_F(SettingsStoreTest, NewInstancesTakeTheDefaultBankThenTheDefaultPreset) {
 TEST_F(SettingsStoreTest, MemoStoredInOneProcessIsRecalledInAnother) {
     ASSERT_EQ(inChild([&] {
                   auto plugin = instanceWith(host, "From afar", 0.6875f);
-                  return plugin->presetLibrary().storeMemo(MemoSlot::A) ? 0 : 1;
+                  return plugin->presetLibrary().storeMemo(MemoSlot::A).ok() ? 0 : 1;
               }),
               0);
     auto plugin = makeCorvane(host);
@@ -131,7 +131,7 @@ TEST_F(SettingsStoreTest, TwoProcessesStoringTheSameValueLeaveItWhole) {
         writers[i] = startChild([&, i] {
             auto plugin = instanceWith(host, names[i], decays[i]);
             for (int n = 0; n < 150; ++n)
-                if (!plugin->presetLibrary().storeMemo(MemoSlot::A)) return 1;
+                if (!plugin->presetLibrary().storeMemo(MemoSlot::A).ok()) return 1;
             return 0;
         });
 
@@ -195,9 +195,9 @@ TEST_F(SettingsStoreTest, LocationsAreKeptBetweenInstancesAndWrittenOnlyWhenThey
 TEST_F(SettingsStoreTest, ValuesDamagedByHandCountAsNotStored) {
     {
         auto plugin = instanceWith(host, "Stored", 0.5f);
-        ASSERT_TRUE(plugin->presetLibrary().storeDefaultBank());
-        ASSERT_TRUE(plugin->presetLibrary().storeDefaultPreset());
-        ASSERT_TRUE(plugin->presetLibrary().storeMemo(MemoSlot::B));
+        ASSERT_TRUE(plugin->presetLibrary().storeDefaultBank().ok());
+        ASSERT_TRUE(plugin->presetLibrary().storeDefaultPreset().ok());
+        ASSERT_TRUE(plugin->presetLibrary().storeMemo(MemoSlot::B).ok());
     }
     const Bytes bank = bytesOf(settings.value("DefaultBank"));
     const Bytes preset = bytesOf(settings.value("DefaultPreset"));
@@ -229,7 +229,7 @@ TEST_F(SettingsStoreTest, ValuesDamagedByHandCountAsNotStored) {
 
     // Storing over a folder fails and leaves it.
     auto plugin = makeCorvane(host);
-    EXPECT_FALSE(plugin->presetLibrary().storeDefaultBank());
+    EXPECT_FALSE(plugin->presetLibrary().storeDefaultBank().ok());
     EXPECT_TRUE(std::filesystem::is_directory(settings.value("DefaultBank")));
 }
 

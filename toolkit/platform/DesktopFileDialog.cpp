@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -102,9 +103,13 @@ std::vector<std::string> kdialogArguments(const FileDialogRequest& request) {
     return args;
 }
 
-bool hasExtension(std::string_view path) {
-    const size_t dot = baseName(path).rfind('.');
-    return dot != std::string_view::npos && dot > 0;
+// Whether the file name ends in "." and the extension, in any case. Any other
+// ending ("Pad v1.2", "Warm.txt") gets the extension, so that the saved file
+// shows in the dialog's own filter when it is loaded again.
+bool endsInExtension(std::string_view path, std::string_view extension) {
+    const std::string_view name = baseName(path);
+    if (name.size() <= extension.size() + 1 || name[name.size() - extension.size() - 1] != '.') return false;
+    return strncasecmp(name.data() + name.size() - extension.size(), extension.data(), extension.size()) == 0;
 }
 
 // The paths of the answer, one per line when several may be chosen.
@@ -204,7 +209,7 @@ void DesktopFileDialog::advance() {
     bool extended = false;
     if (request_.kind == Kind::save && !request_.saveExtension.empty()) {
         for (std::string& path : paths) {
-            if (hasExtension(path)) continue;
+            if (endsInExtension(path, request_.saveExtension)) continue;
             path += "." + request_.saveExtension;
             extended = true;
         }

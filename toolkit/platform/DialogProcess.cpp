@@ -49,6 +49,9 @@ pid_t spawnShell(const char* script, const std::string& path, const std::vector<
     if (output >= 0) posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
     else posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    // The desktop's dialog programs warn freely (settings daemons, themes);
+    // none of that belongs in the host's log.
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 #if defined(__GLIBC__) && __GLIBC_PREREQ(2, 34)
     // Hosts open files without O_CLOEXEC too.
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);

@@ -201,7 +201,7 @@ TEST_F(DesktopFileDialogTest, FallsBackOnlyWhenAProgramIsMissing) {
     EXPECT_TRUE(DesktopFileDialog(Strings{}).run(request).empty());
 }
 
-TEST_F(DesktopFileDialogTest, SaveGivesTheExtensionOnlyToANameWithout) {
+TEST_F(DesktopFileDialogTest, SaveGivesTheExtensionToANameNotEndingInIt) {
     FileDialogRequest request = presetRequest(Kind::save);
     const auto savedAs = [&](const std::string& answer) {
         fakes.install("zenity", answer + "\n");
@@ -212,7 +212,9 @@ TEST_F(DesktopFileDialogTest, SaveGivesTheExtensionOnlyToANameWithout) {
     EXPECT_EQ(savedAs("/p.d/Warm"), "/p.d/Warm.arp");
     EXPECT_EQ(savedAs("/p/.Warm"), "/p/.Warm.arp");
     EXPECT_EQ(savedAs("/p/Warm.arp"), "/p/Warm.arp");
-    EXPECT_EQ(savedAs("/p/Warm.txt"), "/p/Warm.txt");
+    EXPECT_EQ(savedAs("/p/Warm.ARP"), "/p/Warm.ARP");
+    EXPECT_EQ(savedAs("/p/Pad v1.2"), "/p/Pad v1.2.arp");
+    EXPECT_EQ(savedAs("/p/Warm.txt"), "/p/Warm.txt.arp");
 
     request.kind = Kind::open;
     EXPECT_EQ(savedAs("/p/Warm"), "/p/Warm");
@@ -223,11 +225,13 @@ TEST_F(DesktopFileDialogTest, ChildIsReapedAndGetsOnlyThePipe) {
     ASSERT_GE(stray, 0);
     fakes.install("zenity", "/p/a.arp\n", 0,
                   "open=''; for fd in 3 4 5 6 7 8 9; do [ -e /proc/$$/fd/$fd ] && open=\"$open $fd\"; done\n"
-                  "echo \"$open\" > '" + fakes.path("fds") + "'");
+                  "echo \"$open\" > '" + fakes.path("fds") + "'\n"
+                  "readlink /proc/$$/fd/2 > '" + fakes.path("stderr") + "'");
     EXPECT_EQ(run("zenity", presetRequest(Kind::open)), Strings{"/p/a.arp"});
     close(stray);
 
     EXPECT_EQ(FakeDialogPrograms::contentsOf(fakes.path("fds")), "\n") << "descriptors beyond 0, 1 and 2";
+    EXPECT_EQ(FakeDialogPrograms::contentsOf(fakes.path("stderr")), "/dev/null\n") << "its warnings stay out of the host's log";
     const pid_t child = fakes.pidOf("zenity");
     ASSERT_GT(child, 0);
     errno = 0;
