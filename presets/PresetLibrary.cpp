@@ -94,20 +94,21 @@ FileOutcome PresetLibrary::saveFile(RecordKind kind, const std::string& path) {
     return {};
 }
 
-// Written only when they change: a host scanning its plug-ins must not create
-// the store, nor overwrite what another instance remembered.
+// Written after each file the user loads or saves, so that new instances
+// open where the user last was, in whichever instance; and only when the
+// stored text differs. Nothing else writes them: a host scanning its
+// plug-ins creates no store.
 void PresetLibrary::remember(RecordKind kind, const std::string& path) {
+    const auto keep = [](const char* valueName, std::string& kept, std::string text) {
+        kept = std::move(text);
+        if (settingsstore::readText(valueName) != kept) settingsstore::writeText(valueName, kept);
+    };
     safefile::SplitPath split = safefile::splitPath(path);
-    if (split.folder != currentFolder_) {
-        currentFolder_ = std::move(split.folder);
-        settingsstore::writeText(settingsstore::kCurrentFolder, currentFolder_);
-    }
-    std::string& last = kind == RecordKind::preset ? lastPresetName_ : lastBankName_;
-    if (split.name != last) {
-        last = std::move(split.name);
-        settingsstore::writeText(kind == RecordKind::preset ? settingsstore::kCurrentPreset : settingsstore::kCurrentBank,
-                                 last);
-    }
+    keep(settingsstore::kCurrentFolder, currentFolder_, std::move(split.folder));
+    if (kind == RecordKind::preset)
+        keep(settingsstore::kCurrentPreset, lastPresetName_, std::move(split.name));
+    else
+        keep(settingsstore::kCurrentBank, lastBankName_, std::move(split.name));
 }
 
 FileOutcome PresetLibrary::store(RecordKind kind, const char* valueName) {

@@ -163,7 +163,7 @@ TEST_F(SettingsStoreTest, TwoProcessesStoringTheSameValueLeaveItWhole) {
     ASSERT_TRUE(plugin->presetLibrary().recallMemo(MemoSlot::A));
 }
 
-TEST_F(SettingsStoreTest, LocationsAreKeptBetweenInstancesAndWrittenOnlyWhenTheyChange) {
+TEST_F(SettingsStoreTest, LocationsAreTheLastUsedInAnyInstanceAndWrittenOnlyWhenTheyChange) {
     TempFolder files;
     // Folder names past any fixed-size buffer.
     const std::string deep = files.path() + "/" + std::string(200, 'a') + "/" + std::string(200, 'b') + "/";
@@ -183,12 +183,20 @@ TEST_F(SettingsStoreTest, LocationsAreKeptBetweenInstancesAndWrittenOnlyWhenThey
     EXPECT_EQ(library.lastFileName(RecordKind::preset), "Wärm.arp");
     EXPECT_EQ(library.lastFileName(RecordKind::bank), "Live.arb");
 
-    // Another instance's newer folder is not overwritten by an unchanged one.
+    // The same folder again: the stored text is left as it is (not even rewritten).
+    struct stat before {};
+    ASSERT_EQ(stat(settings.value("CurrDir").c_str(), &before), 0);
+    ASSERT_TRUE(library.loadFile(RecordKind::preset, deep + "Wärm.arp", false).ok());
+    struct stat after {};
+    ASSERT_EQ(stat(settings.value("CurrDir").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+
+    // Another instance went elsewhere since; a file used here again brings
+    // new instances back here.
     writeBytes(settings.value("CurrDir"), {'/', 'o', 't', 'h', 'e', 'r', '/'});
     ASSERT_TRUE(library.loadFile(RecordKind::preset, deep + "Wärm.arp", false).ok());
-    EXPECT_EQ(textOf(settings.value("CurrDir")), "/other/");
+    EXPECT_EQ(textOf(settings.value("CurrDir")), deep);
     ASSERT_TRUE(library.saveFile(RecordKind::preset, deep + "Cold.arp").ok());
-    EXPECT_EQ(textOf(settings.value("CurrDir")), "/other/");
     EXPECT_EQ(textOf(settings.value("CurrPreset")), "Cold.arp");
 }
 
