@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "editor/EditorLayout.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
@@ -43,7 +44,9 @@ void CSplashScreenMyView::draw(CDrawContext* context) {
     context->setFontColor(CColor{0, 0, 0, 255});
     context->setFont(CFontDesc{"Arial", 9});
     const CCoord left = size_.left + versionPoint_.x, top = size_.top + versionPoint_.y;
-    context->drawString(kVersionText, CRect(left, top, left + 100, top + 15), kLeftText, true);
+    context->drawString(kVersionText,
+                        CRect(left, top, left + layout::kAboutVersion.width(), top + layout::kAboutVersion.height()),
+                        kLeftText, true);
     setDirty(false);
 }
 

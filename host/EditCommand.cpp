@@ -13,7 +13,7 @@ int runEdit(const Options& options, std::ostream& out) {
     requireEditor(*plugin);
     applySettings(*plugin, options.settings);
 
-    EditorSession session(*plugin, options.log ? &out : nullptr);
+    EditorSession session(*plugin, options.log ? &out : nullptr, EditorWindow::Pointer::reaches);
     session.runUntilClosed();
     // What the editor left the plug-in with, while it is still open.
     if (options.log) {

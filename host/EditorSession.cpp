@@ -21,10 +21,12 @@ void requireEditor(const PluginInstance& plugin) {
         throw HostError("'" + plugin.path() + "' has no editor of its own (its record lacks effFlagsHasEditor)");
 }
 
-EditorSession::EditorSession(PluginInstance& plugin, std::ostream* log) : plugin_(plugin), log_(log) {
+EditorSession::EditorSession(PluginInstance& plugin, std::ostream* log, EditorWindow::Pointer pointer)
+    : plugin_(plugin), log_(log) {
     requireEditor(plugin);
     const Size before = editorSize().value_or(Size{kFallbackWidth, kFallbackHeight});
-    window_ = std::make_unique<EditorWindow>("corvane-host: " + effectName(plugin), before.width, before.height);
+    window_ = std::make_unique<EditorWindow>("corvane-host: " + effectName(plugin), before.width, before.height,
+                                             pointer);
     plugin_.setListener(this);
     if (plugin_.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(window_->id())) == 0) {
         plugin_.setListener(nullptr);

@@ -24,7 +24,7 @@ public:
 
     // Opens the editor; throws HostError when the plug-in has none or it
     // does not open. `log` may be null.
-    EditorSession(PluginInstance& plugin, std::ostream* log);
+    EditorSession(PluginInstance& plugin, std::ostream* log, EditorWindow::Pointer pointer);
     ~EditorSession() override;  // effEditClose, then the window goes
     EditorSession(const EditorSession&) = delete;
     EditorSession& operator=(const EditorSession&) = delete;

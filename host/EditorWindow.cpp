@@ -1,6 +1,7 @@
 #include "EditorWindow.h"
 
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #include <poll.h>
 
 #include <chrono>
@@ -32,7 +33,8 @@ int onXError(Display* display, XErrorEvent* error) {
 
 }  // namespace
 
-EditorWindow::EditorWindow(const std::string& title, int width, int height) : width_(width), height_(height) {
+EditorWindow::EditorWindow(const std::string& title, int width, int height, Pointer pointer)
+    : width_(width), height_(height) {
     XInitThreads();  // plug-ins may talk to the server from threads of their own
     const std::string name = XDisplayName(nullptr);
     if (name.empty()) throw HostError("no X display to show the editor on ($DISPLAY is not set)");
@@ -54,6 +56,7 @@ EditorWindow::EditorWindow(const std::string& title, int width, int height) : wi
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display_, window_, &deleteWindow_, 1);
     fixSize();
+    if (pointer == Pointer::passesThrough) passPointerThrough();
     XMapRaised(display_, window_);
     waitForMap();
 
@@ -72,6 +75,23 @@ EditorWindow::~EditorWindow() {
     XDestroyWindow(display_, window_);
     XCloseDisplay(display_);
     ownDisplay = nullptr;
+}
+
+// An empty input shape, set before the window is mapped: the server looks
+// for the window under the pointer only inside input shapes, and never below
+// a window it passed over, so neither ours nor the editor's child window ever
+// gets a crossing or motion event, not even the Enter of a window that is
+// mapped under a resting pointer.
+void EditorWindow::passPointerThrough() {
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    // Input shapes came with version 1.1 (2006); every server in use has it.
+    if (!XShapeQueryExtension(display_, &eventBase, &errorBase) || !XShapeQueryVersion(display_, &major, &minor) ||
+        (major == 1 && minor < 1)) {
+        std::fprintf(stderr, "corvane-host: the X server cannot let the pointer pass through a window; "
+                             "the picture may show what lies under the pointer\n");
+        return;
+    }
+    XShapeCombineRectangles(display_, window_, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
 }
 
 // Editors have one size; the window manager is told so.

@@ -2,6 +2,8 @@
 // the host's own connection to the display named by $DISPLAY. It is mapped
 // before the editor opens, keeps the editor's size, and tells when the user
 // closes it (the window manager's WM_DELETE_WINDOW, or Ctrl+C / SIGTERM).
+// A window only looked at lets the pointer pass through it, so that the
+// editor inside never sees the pointer enter or move (no hover highlight).
 #pragma once
 
 #include <X11/Xlib.h>
@@ -13,8 +15,10 @@
 
 class EditorWindow {
 public:
+    enum class Pointer { reaches, passesThrough };
+
     // Throws HostError when there is no display or no window can be made.
-    EditorWindow(const std::string& title, int width, int height);
+    EditorWindow(const std::string& title, int width, int height, Pointer pointer);
     ~EditorWindow();
     EditorWindow(const EditorWindow&) = delete;
     EditorWindow& operator=(const EditorWindow&) = delete;
@@ -35,6 +39,7 @@ public:
     std::vector<std::uint32_t> pixels();
 
 private:
+    void passPointerThrough();
     void waitForMap();
     void fixSize();
 

@@ -86,7 +86,9 @@ int runScreenshot(const Options& options, std::ostream& out) {
 
     Picture picture;
     {
-        EditorSession session(*plugin, options.log ? &out : nullptr);
+        // The user's pointer may rest where the window opens: it must not
+        // light up a control in the picture.
+        EditorSession session(*plugin, options.log ? &out : nullptr, EditorWindow::Pointer::passesThrough);
         picture = settledPicture(session);
     }
     writePicture(png, picture);

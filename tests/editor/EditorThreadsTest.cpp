@@ -37,16 +37,21 @@ TEST_F(EditorThreads, AutomationWhileTheWindowOpensAndCloses) {
     done = true;
     automationThread.join();
 
-    // The last values, whatever thread set them, show after one idle.
-    automate(kBypass, 0.7f);
+    // The last values, whatever thread set them, show after one idle: the
+    // button and the LED on at 0.7, off at 0.3.
     ASSERT_TRUE(open());
-    std::thread([this] {
-        automate(kDecay, 0.42f);
-        automate(kBypass, 0.3f);
-    }).join();
+    const auto fromAnotherThread = [this](int index, float value) {
+        std::thread([=, this] { automate(index, value); }).join();
+    };
+    fromAnotherThread(kDecay, 0.42f);
+    fromAnotherThread(kBypass, 0.7f);
     idle();
     EXPECT_FLOAT_EQ(editor()->knob(kDecay)->getValue(), 0.42f);
     EXPECT_EQ(editor()->display(kDecay)->getText(), "42%");
+    EXPECT_EQ(editor()->bypassButton()->getValue(), 1.0f);
+    EXPECT_EQ(editor()->bypassLed()->getValue(), 1.0f);
+    fromAnotherThread(kBypass, 0.3f);
+    idle();
     EXPECT_EQ(editor()->bypassButton()->getValue(), 0.0f);
     EXPECT_EQ(editor()->bypassLed()->getValue(), 0.0f);
     for (int k = 0; k < 7; ++k) EXPECT_EQ(editor()->knob(k)->getValue(), parameter(k)) << "parameter " << k;

@@ -1,7 +1,8 @@
 // The plug-in's own editor in corvane-host, as a user without a DAW tries it:
 // a drag on the Decay knob and a click on the bypass button, delivered by the
 // X server, become parameter changes the host sees as automation; and the
-// screenshot command's picture is exactly the editor's own off-screen render.
+// screenshot command's picture is exactly the editor's own off-screen render,
+// wherever the user's pointer is.
 #include <gtest/gtest.h>
 
 // The plug-in's headers before Xlib's, whose macros (Status, None) clash.
@@ -11,8 +12,12 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
+#include <utility>
 
 #include "HostTestSupport.h"
 #include "X11Observer.h"
@@ -126,20 +131,58 @@ std::vector<std::uint32_t> offscreenRender(float decay, float bypass) {
     return pixels;
 }
 
+// Pixels of a PNG that differ from `expected`; -1 when it is not the window.
+int wrongPixels(const std::string& png, const std::vector<std::uint32_t>& expected) {
+    const Picture picture = readPng(png);
+    if (picture.width != 320 || picture.height != 257 || expected.size() != picture.pixels.size()) return -1;
+    int wrong = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) wrong += (picture.pixels[i] & 0xffffff) != expected[i];
+    return wrong;
+}
+
+// Moves the X pointer to (x, y) of the screen, where the host's window opens
+// at the corner (the test's server has no window manager).
+void warpPointer(Display* display, int x, int y) {
+    XWarpPointer(display, 0, DefaultRootWindow(display), 0, 0, 0, 0, x, y);
+    XFlush(display);
+}
+
 TEST_F(ArloEditorInHost, ScreenshotIsTheEditorsOwnPicture) {
     const std::string png = dir.path("arlo.png");
     const RunResult r = runHost({"screenshot", ARLO_PLUGIN, png, "--set", "decay=0.287", "--set", "bypass=1"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "wrote " + png + ": 320 x 257 pixels\n");
-    const Picture picture = readPng(png);
-    ASSERT_EQ(picture.width, 320);
-    ASSERT_EQ(picture.height, 257);
+    EXPECT_EQ(wrongPixels(png, offscreenRender(0.287f, 1.0f)), 0);
+}
 
-    const std::vector<std::uint32_t> expected = offscreenRender(0.287f, 1.0f);
-    ASSERT_EQ(expected.size(), picture.pixels.size());
-    int wrong = 0;
-    for (std::size_t i = 0; i < expected.size(); ++i) wrong += (picture.pixels[i] & 0xffffff) != expected[i];
-    EXPECT_EQ(wrong, 0);
+// A pointer resting over a control when the window opens, or moving over it
+// while the picture is taken, highlights nothing in the picture.
+TEST_F(ArloEditorInHost, ScreenshotIgnoresThePointer) {
+    const std::vector<std::uint32_t> expected = offscreenRender(0.5f, 0.0f);
+    // The load-preset button, the step switch's left half, the store-memo-A
+    // button and the default-bank button, each with a hover picture.
+    for (const auto& [x, y] : {std::pair{82, 233}, std::pair{240, 241}, std::pair{275, 233}, std::pair{50, 248}}) {
+        SCOPED_TRACE("pointer at " + std::to_string(x) + "," + std::to_string(y));
+        warpPointer(observer->get(), x, y);
+        std::atomic<bool> taken{false};
+        std::thread hand([&, x = x, y = y] {
+            Display* own = XOpenDisplay(nullptr);
+            for (int i = 0; own && !taken; ++i) {
+                warpPointer(own, x + (i % 2 ? 2 : -2), y);
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            if (own) {
+                warpPointer(own, x, y);
+                XCloseDisplay(own);
+            }
+        });
+        const std::string png = dir.path("pointer.png");
+        const RunResult r = runHost({"screenshot", ARLO_PLUGIN, png, "--set", "decay=0.5", "--set", "bypass=0"});
+        taken = true;
+        hand.join();
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(wrongPixels(png, expected), 0);
+    }
 }
 
 }  // namespace
