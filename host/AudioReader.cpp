@@ -9,7 +9,7 @@
 
 #include "HostError.h"
 #include "SndfileMessage.h"
-#include "WavLength.h"
+#include "AnnouncedFrames.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
     // Only a file can be looked at twice; a pipe's bytes are libsndfile's alone.
     struct stat status {};
     const std::uint64_t announced =
-        fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? announcedWavFrames(fd).value_or(0) : 0;
+        fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? announcedFrames(fd).value_or(0) : 0;
     file_ = sf_open_fd(fd, SFM_READ, &info_, SF_TRUE);
     if (!file_) throw HostError("cannot read '" + path_ + "': " + sndfileMessage(nullptr));
     if (info_.channels <= 0 || info_.samplerate <= 0) {
