@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "AnnouncedFrames.h"
 #include "HostError.h"
 #include "SndfileMessage.h"
-#include "WavLength.h"
 
 namespace {
 
@@ -20,27 +20,41 @@ std::string frameCount(std::uint64_t n) { return std::to_string(n) + (n == 1 ? "
 AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
     const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw HostError("cannot read '" + path_ + "': " + std::strerror(errno));
-    // Only a file can be looked at twice; a pipe's bytes are libsndfile's alone.
     struct stat status {};
-    const std::uint64_t announced =
-        fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? announcedWavFrames(fd).value_or(0) : 0;
-    file_ = sf_open_fd(fd, SFM_READ, &info_, SF_TRUE);
+    AnnouncedLength announced;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        announced = announcedLength(fd);
+        file_ = sf_open_fd(fd, SFM_READ, &info_, SF_TRUE);
+    } else {
+        // A stream's bytes can be read only once: its header is read ahead
+        // and handed on to libsndfile with the rest.
+        relay_.emplace(fd, path_, [&](const std::vector<unsigned char>& head) {
+            bool wantedMore = false;
+            announced = announcedLength(head, wantedMore);
+            return !wantedMore;
+        });
+        lengthOpen_ = announced.kind == AnnouncedLength::Kind::LeftOpen;
+        file_ = sf_open_fd(relay_->fd(), SFM_READ, &info_, SF_FALSE);
+    }
     if (!file_) throw HostError("cannot read '" + path_ + "': " + sndfileMessage(nullptr));
     if (info_.channels <= 0 || info_.samplerate <= 0) {
         sf_close(file_);
         throw HostError("cannot read '" + path_ + "': no audio channels in it");
     }
-    if (const auto holds = frames(); holds && announced > *holds) {
+    // libsndfile shortens a file's length to what it holds; a stream's it cannot know.
+    if (const auto holds = frames(); holds && !relay_ && announced.kind == AnnouncedLength::Kind::Stated &&
+                                     announced.frames > *holds) {
         sf_close(file_);
-        throw InputError("input '" + path_ + "' is cut short: its header announces " + frameCount(announced) +
-                         ", the file holds " + std::to_string(*holds) + " (" + std::to_string(announced - *holds) +
-                         " missing)");
+        throw InputError("input '" + path_ + "' is cut short: its header announces " + frameCount(announced.frames) +
+                         ", the file holds " + std::to_string(*holds) + " (" +
+                         std::to_string(announced.frames - *holds) + " missing)");
     }
 }
 
 AudioReader::~AudioReader() { sf_close(file_); }
 
 std::optional<std::uint64_t> AudioReader::frames() const {
+    if (lengthOpen_) return std::nullopt;
     // libsndfile's mark for a length it cannot know (a stream of unknown size).
     if (info_.frames < 0 || info_.frames == SF_COUNT_MAX) return std::nullopt;
     return static_cast<std::uint64_t>(info_.frames);
@@ -60,6 +74,8 @@ std::size_t AudioReader::read(float* interleaved, std::size_t count) {
     if (got > 0) read_ += static_cast<std::uint64_t>(got);
     if (sf_error(file_) != SF_ERR_NO_ERROR) stop("is damaged: " + sndfileMessage(file_));
     if (got > 0) return static_cast<std::size_t>(got);
+    if (const int error = relay_ ? relay_->error() : 0; count > 0 && error != 0)
+        stop(std::string("could not be read further (") + std::strerror(error) + ")");
     if (const auto total = frames(); count > 0 && total && read_ < *total) stop("is cut short: it ends");
     return 0;
 }

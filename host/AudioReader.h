@@ -1,14 +1,18 @@
-// An audio file read a block at a time, whatever its length: anything
-// libsndfile reads (WAV, RF64, FLAC, AIFF, ...). A file that holds fewer
-// frames than it announces, or whose frames cannot be decoded, is an
-// InputError naming how many frames are missing.
+// An audio file or stream read a block at a time, whatever its length:
+// anything libsndfile reads (WAV, RF64, FLAC, AIFF, ...). A file that holds
+// fewer frames than it announces, or whose frames cannot be decoded, is an
+// InputError naming how many frames are missing. A stream (pipe, FIFO,
+// socket, device) whose header holds a placeholder size, as sox and ffmpeg
+// write into a pipe, is read to its end.
 #pragma once
 
 #include <sndfile.h>
 
+#include <optional>
 #include <string>
 
 #include "AudioFile.h"
+#include "StreamRelay.h"
 
 class AudioReader final : public AudioSource {
 public:
@@ -33,4 +37,6 @@ private:
     SF_INFO info_{};
     SNDFILE* file_ = nullptr;
     std::uint64_t read_ = 0;  // frames handed out so far
+    std::optional<StreamRelay> relay_;  // a stream's way to libsndfile
+    bool lengthOpen_ = false;           // the stream's header does not know its length
 };

@@ -180,8 +180,9 @@ files through it, without a DAW.
 
 Plug-in names are shown with surrounding blanks trimmed. Output files appear
 whole or not at all, also when the program is interrupted, and never over an
-input or a read-only file; FIFOs and devices such as /dev/null are written
-straight into. An input cut short or damaged stops render. Exit status:
+input, the plug-in or a read-only file; FIFOs, pipes and devices such as
+/dev/null are written straight into, and with OUT /dev/stdout the report goes
+to stderr. An input cut short or damaged stops render. Exit status:
 0 done, 1 failed, 2 bad command line.
 )";
 }

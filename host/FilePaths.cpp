@@ -36,3 +36,9 @@ FileIdentity fileIdentity(const std::string& path) {
     if (!ec && stat(folder.c_str(), &status) == 0) return {status.st_dev, status.st_ino, target.filename().string()};
     return {0, 0, fs::absolute(target, ec).lexically_normal().string()};
 }
+
+bool isOpenAs(const std::string& path, int fd) {
+    struct stat named {}, open {};
+    return stat(path.c_str(), &named) == 0 && fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
+}

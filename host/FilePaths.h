@@ -1,4 +1,5 @@
-// Where a path really leads, and whether two paths lead to the same file.
+// Where a path really leads, and whether two paths (or a path and an open
+// descriptor) lead to the same file.
 #pragma once
 
 #include <sys/types.h>
@@ -22,3 +23,6 @@ struct FileIdentity {
 };
 
 FileIdentity fileIdentity(const std::string& path);
+
+// Whether `path`, links followed, is the file open as `fd`.
+bool isOpenAs(const std::string& path, int fd);

@@ -17,20 +17,21 @@
 PendingFile::PendingFile(std::string destination) : destination_(std::move(destination)) {
     if (std::filesystem::path(destination_).filename().empty())
         throw HostError("cannot write '" + destination_ + "': not a file name");
+    // Only a regular file is replaced. Anything else is written by the path
+    // as given: the links of "/dev/stdout" end in "pipe:[N]", no file name.
+    struct stat status {};
+    const bool exists = stat(destination_.c_str(), &status) == 0;
+    if (!exists && errno != ENOENT) fail(errno);
+    if (exists && !S_ISREG(status.st_mode)) {
+        openDirect(status.st_mode);
+        return;
+    }
+
     std::error_code linkError;
     target_ = followLinks(destination_, linkError);
     if (linkError) throw HostError("cannot write '" + destination_ + "': " + linkError.message());
-
-    struct stat status {};
-    if (stat(target_.c_str(), &status) != 0) {
-        if (errno != ENOENT) fail(errno);
+    if (!exists) {
         openTemporary(nullptr);
-    } else if (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)) {
-        openDirect(status.st_mode);
-    } else if (S_ISDIR(status.st_mode)) {
-        fail(EISDIR);
-    } else if (!S_ISREG(status.st_mode)) {
-        throw HostError("cannot write '" + destination_ + "': not a file, character device or FIFO");
     } else if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
         // Even where root could replace it, a read-only file asks to be kept.
         throw HostError("cannot write '" + destination_ + "': the file is read-only");
@@ -51,11 +52,17 @@ void PendingFile::fail(int error) const {
     throw HostError("cannot write '" + destination_ + "': " + std::strerror(error));
 }
 
-void PendingFile::openDirect(int mode) {
-    fd_ = open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+void PendingFile::openDirect(mode_t mode) {
+    if (S_ISDIR(mode)) fail(EISDIR);
+    if (!S_ISCHR(mode) && !S_ISFIFO(mode) && !S_ISSOCK(mode))
+        throw HostError("cannot write '" + destination_ + "': not a file, character device, FIFO or socket");
+    fd_ = open(destination_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    // A socket cannot be opened by name, but our own standard output is open already.
+    if (fd_ < 0 && errno == ENXIO && S_ISSOCK(mode) && isOpenAs(destination_, STDOUT_FILENO))
+        fd_ = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
     if (fd_ < 0) fail(errno);
-    // A reader that leaves a FIFO early must end in an error, not a silent exit.
-    if (S_ISFIFO(mode)) std::signal(SIGPIPE, SIG_IGN);
+    // A reader that leaves a pipe or socket early must end in an error, not a silent exit.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 void PendingFile::openTemporary(const struct stat* existing) {

@@ -4,9 +4,11 @@
 // or SIGHUP ends the program.
 // A symbolic link is followed and the file it names replaced, with that
 // file's permissions; a read-only file is refused rather than replaced.
-// Character devices and FIFOs (/dev/null, a pipe) cannot be replaced: they
-// are written straight into.
+// Character devices, FIFOs and sockets (/dev/null, a pipe, /dev/stdout)
+// cannot be replaced: they are written straight into, by the path as given.
 #pragma once
+
+#include <sys/types.h>
 
 #include <optional>
 #include <string>
@@ -22,7 +24,7 @@ public:
     PendingFile& operator=(const PendingFile&) = delete;
 
     const std::string& destination() const { return destination_; }
-    // Empty when writing straight into a device or FIFO.
+    // Empty when writing straight into a device, FIFO or socket.
     const std::string& temporaryPath() const { return temporary_; }
     bool direct() const { return temporary_.empty(); }
     // The open descriptor; pass ownership on with releaseDescriptor().
@@ -33,7 +35,7 @@ public:
     void commit();
 
 private:
-    void openDirect(int mode);
+    void openDirect(mode_t mode);
     void openTemporary(const struct stat* existing);
     [[noreturn]] void fail(int error) const;
 

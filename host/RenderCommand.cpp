@@ -40,15 +40,18 @@ void checkInput(const AudioReader& input, const std::string& path) {
                         " Hz are accepted");
 }
 
-// No file the render reads may be written over, nor may its two outputs be
-// one file. Saving the state into the file it came from is an update, and allowed.
+// No file the render reads (the plug-in among them) may be written over, nor
+// may its two outputs be one file. Saving the state into the file it came
+// from is an update, and allowed.
 void refuseOverwriting(const Options& options) {
     struct Role {
         const std::string& path;
         const char* what;
         bool written, state;
     };
-    std::vector<Role> files{{options.input, "the input", false, false}, {options.output, "the output", true, false}};
+    std::vector<Role> files{{options.plugin, "the plug-in", false, false},
+                            {options.input, "the input", false, false},
+                            {options.output, "the output", true, false}};
     if (!options.loadState.empty()) files.push_back({options.loadState, "the --state file", false, true});
     if (!options.saveState.empty()) files.push_back({options.saveState, "the --save-state file", true, true});
     std::vector<FileIdentity> identities;
@@ -142,9 +145,17 @@ private:
     bool shown_ = false;
 };
 
+// Whether the sound or the state goes to our own standard output, where no
+// message may land in the middle of it.
+bool writesToStandardOutput(const Options& options) {
+    return isOpenAs(options.output, STDOUT_FILENO) ||
+           (!options.saveState.empty() && isOpenAs(options.saveState, STDOUT_FILENO));
+}
+
 }  // namespace
 
-int runRender(const Options& options, std::ostream& out, std::ostream& err) {
+int runRender(const Options& options, std::ostream& stdOut, std::ostream& err) {
+    std::ostream& out = writesToStandardOutput(options) ? err : stdOut;
     AudioReader input(options.input);
     checkInput(input, options.input);
     std::optional<std::vector<std::uint8_t>> state;

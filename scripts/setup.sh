@@ -7,7 +7,8 @@ packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libcairo2-dev libfontconfig-dev libx11-dev libxext-dev libfftw3-dev
-  sox
+  # Audio streamed into the host in its tests.
+  sox ffmpeg
   xvfb xdotool fonts-liberation2 fonts-dejavu-core
   # The desktop file dialog the editor's load and save buttons open.
   zenity

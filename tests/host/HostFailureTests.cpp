@@ -25,6 +25,7 @@
 #include <functional>
 
 #include "AudioFile.h"
+#include "AudioReader.h"
 #include "HostError.h"
 #include "HostTestSupport.h"
 #include "PngFile.h"
@@ -41,11 +42,11 @@ std::vector<std::string> hiddenFiles(const std::string& folder) {
     return hidden;
 }
 
-void writeFlac(const std::string& path, const AudioBuffer& audio) {
+void writeSndfile(const std::string& path, const AudioBuffer& audio, int format) {
     SF_INFO info{};
     info.samplerate = static_cast<int>(audio.sampleRate);
     info.channels = static_cast<int>(audio.channels.size());
-    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
     std::vector<float> interleaved(audio.frames() * audio.channels.size());
@@ -93,10 +94,56 @@ TEST(DamagedInput, AWavCutShortIsRefusedBeforeAnyOutputIsOpened) {
     EXPECT_EQ(readAudioFile(out).frames(), 44100u);
 }
 
+// Each container keeps the data's size its own way; a file shorter than
+// that is refused as a WAV is, and one whose size was left open is read.
+TEST(DamagedInput, AiffAuAndW64CutShortAreRefusedAsAWavIs) {
+    TempDir dir;
+    const AudioBuffer audio = testAudio(2, 0.1);  // 4410 frames
+    struct Kind {
+        const char* name;
+        int format;
+        std::size_t frameBytes;
+    };
+    for (const Kind& kind : {Kind{"in.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 6},
+                             Kind{"in.aifc", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 8},
+                             Kind{"in.au", SF_FORMAT_AU | SF_FORMAT_ULAW, 2},
+                             Kind{"in.dns.au", SF_FORMAT_AU | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE, 4},
+                             Kind{"in.w64", SF_FORMAT_W64 | SF_FORMAT_DOUBLE, 16}}) {
+        const std::string in = dir.path(kind.name);
+        writeSndfile(in, audio, kind.format);
+        EXPECT_EQ(readAudioFile(in).frames(), 4410u) << kind.name;
+        const std::string whole = readFile(in);
+        writeFile(in, whole.substr(0, whole.size() - 1000 * kind.frameBytes));
+        try {
+            AudioReader reader(in);
+            ADD_FAILURE() << kind.name << " cut short was read";
+        } catch (const InputError& e) {
+            EXPECT_EQ(std::string(e.what()), "input '" + in + "' is cut short: its header announces 4410 frames, "
+                                             "the file holds 3410 (1000 missing)");
+        }
+    }
+
+    const std::string out = dir.path("out.wav");
+    writeFile(out, "old");
+    const RunResult r = runHost({"render", ARLO_PLUGIN, dir.path("in.aiff"), out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errLines().size(), 1u) << r.err;
+    EXPECT_TRUE(r.err.find("(1000 missing)") != std::string::npos) << r.err;
+    EXPECT_EQ(readFile(out), "old");
+    EXPECT_TRUE(hiddenFiles(dir.path()).empty());
+
+    // An AU's size left open (all ones), as a stream writes it, claims nothing.
+    writeSndfile(dir.path("open.au"), audio, SF_FORMAT_AU | SF_FORMAT_PCM_16);
+    std::string open = readFile(dir.path("open.au"));
+    open.replace(8, 4, "\xFF\xFF\xFF\xFF");
+    writeFile(dir.path("open.au"), open.substr(0, open.size() - 4000));
+    EXPECT_EQ(readAudioFile(dir.path("open.au")).frames(), 3410u);
+}
+
 TEST(DamagedInput, AFlacThatBreaksOffOrEndsEarlyStopsTheRender) {
     TempDir dir;
     const std::string in = dir.path("in.flac"), out = dir.path("out.wav"), pipe = dir.path("pipe.wav");
-    writeFlac(dir.path("whole.flac"), testAudio(2, 2.0));  // 88200 frames
+    writeSndfile(dir.path("whole.flac"), testAudio(2, 2.0), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);  // 88200 frames
     const std::string whole = readFile(dir.path("whole.flac"));
     writeFile(out, "old");
 

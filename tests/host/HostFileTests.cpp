@@ -1,7 +1,8 @@
 // What corvane-host does to the files around it: outputs that cannot be
-// replaced (FIFOs, devices) or must be followed (links), read-only files,
-// outputs that are an input, sample rates no audio is made at, audio streamed
-// through in blocks, and WAV giving way to RF64 when its sizes would not fit.
+// replaced (FIFOs, pipes, devices) or must be followed (links), read-only
+// files, outputs that are an input or the plug-in, sample rates no audio is
+// made at, audio streamed through in blocks, and WAV giving way to RF64 when
+// its sizes would not fit.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -85,6 +86,37 @@ TEST(Outputs, ACharacterDeviceIsWrittenIntoNotReplaced) {
     EXPECT_LE(dir.files().size(), 2u);  // in.wav and the node, no temporary file
 }
 
+// "/dev/stdout" and bash's ">(...)" name a pipe through links that end in
+// "pipe:[N]"; on our own stdout, every message goes to stderr instead.
+TEST(Outputs, APipeNamedByPathGetsTheSoundAndNothingElse) {
+    TempDir dir;
+    const std::string in = dir.path("in.wav");
+    writeFloatWav(in, testAudio(2, 0.3));  // 13230 frames, and 4410 of tail
+    const auto expectWav = [&](const std::string& received, const std::string& name) {
+        ASSERT_GT(received.size(), 44u) << name;
+        EXPECT_EQ(little32(received, 40), received.size() - 44) << name << ": more than the sound came";
+        writeFile(dir.path(name), received);
+        EXPECT_EQ(readAudioFile(dir.path(name)).frames(), 13230u + 4410u) << name;
+    };
+    for (const bool socket : {false, true}) {
+        std::string received;
+        const RunResult r = runHostThroughPipe({"render", ARLO_PLUGIN, in, "/dev/stdout", "--tail", "0.1"},
+                                               STDOUT_FILENO, socket, received);
+        ASSERT_EQ(r.status, 0) << r.err;
+        expectWav(received, socket ? "socket.wav" : "pipe.wav");
+        EXPECT_TRUE(contains(r.err, "wrote /dev/stdout: 2 channels")) << r.err;
+        EXPECT_TRUE(contains(r.err, "\nprocessReplacing: ")) << r.err;
+    }
+
+    std::string received;
+    const RunResult r = runHostThroughPipe({"render", ARLO_PLUGIN, in, "/dev/fd/63", "--tail", "0.1"}, 63, false, received);
+    ASSERT_EQ(r.status, 0) << r.err;
+    expectWav(received, "fd.wav");
+    EXPECT_TRUE(contains(r.out, "wrote /dev/fd/63: 2 channels")) << r.out;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(dir.files(), (std::vector<std::string>{"fd.wav", "in.wav", "pipe.wav", "socket.wav"}));
+}
+
 TEST(PendingFile, FollowsLinksKeepsPermissionsAndLeavesReadOnlyFilesAlone) {
     TempDir dir;
     fs::create_directory(dir.path("takes"));
@@ -125,6 +157,7 @@ TEST(PendingFile, FollowsLinksKeepsPermissionsAndLeavesReadOnlyFilesAlone) {
 struct Refusals : ::testing::Test {
     TempDir dir;
     std::string in = dir.path("in.wav");
+    std::string plugin = ARLO_PLUGIN;
 
     void SetUp() override {
         writeFloatWav(in, testAudio(1, 0.2));
@@ -136,7 +169,7 @@ struct Refusals : ::testing::Test {
         return all;
     }
     void expectRefused(std::vector<std::string> args, const std::string& what) {
-        args.insert(args.begin(), {"render", ARLO_PLUGIN});
+        args.insert(args.begin(), {"render", plugin});
         const auto before = contents();
         const RunResult r = runHost(args);
         EXPECT_EQ(r.status, 1);
@@ -165,6 +198,15 @@ TEST_F(Refusals, AnOutputThatIsAnInputByAnyPath) {
     const RunResult update = runHost({"render", ARLO_PLUGIN, in, dir.path("second.wav"), "--state", dir.path("state.bin"),
                                       "--save-state", dir.path("state.bin"), "--set", "Mix=1"});
     EXPECT_EQ(update.status, 0) << update.err;
+}
+
+TEST_F(Refusals, ThePluginItself) {
+    plugin = dir.path("copy.so");
+    fs::copy_file(ARLO_PLUGIN, plugin);
+    expectRefused({in, plugin}, "the output '" + plugin + "' is the same file as the plug-in '" + plugin +
+                                    "'; nothing was written");
+    expectRefused({in, dir.path("out.wav"), "--save-state", dir.path("sub/../copy.so")},
+                  "the --save-state file '" + dir.path("sub/../copy.so") + "' is the same file as the plug-in");
 }
 
 TEST_F(Refusals, ReadOnlyOutputsBeforeAnythingIsRendered) {

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,7 +79,8 @@ std::vector<std::string> environmentWith(const Environment& changes) {
 
 }  // namespace
 
-HostProcess::HostProcess(const std::vector<std::string>& args, const Environment& env, const std::string& cwd) {
+HostProcess::HostProcess(const std::vector<std::string>& args, const Environment& env, const std::string& cwd,
+                         PassedDescriptor passed) {
     const std::string outPath = capture_.path("stdout"), errPath = capture_.path("stderr");
     std::vector<std::string> argStrings{CORVANE_HOST_EXE};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
@@ -96,6 +98,7 @@ HostProcess::HostProcess(const std::vector<std::string>& args, const Environment
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (passed.ours >= 0) posix_spawn_file_actions_adddup2(&actions, passed.ours, passed.as);
     if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
 
     // A test run in the background of a shell inherits SIGINT ignored.
@@ -145,6 +148,21 @@ RunResult HostProcess::wait(int seconds) {
 
 RunResult runHost(const std::vector<std::string>& args, const std::string& cwd, const Environment& env) {
     return HostProcess(args, env, cwd).wait(600);
+}
+
+RunResult runHostThroughPipe(const std::vector<std::string>& args, int fd, bool socket, std::string& received) {
+    int ends[2];  // reading, writing
+    if ((socket ? socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) : pipe2(ends, O_CLOEXEC)) != 0)
+        throw std::runtime_error("cannot make a pipe");
+    HostProcess host(args, {}, "", {ends[1], fd});
+    close(ends[1]);  // the host's end is then the only one: its exit ends the reading
+    char buffer[65536];
+    for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) != 0;) {
+        if (n > 0) received.append(buffer, static_cast<std::size_t>(n));
+        else if (errno != EINTR) break;
+    }
+    close(ends[0]);
+    return host.wait(600);
 }
 
 TempDir::TempDir() {

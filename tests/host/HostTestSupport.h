@@ -25,6 +25,11 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 // adding to our environment.
 RunResult runHost(const std::vector<std::string>& args, const std::string& cwd = "", const Environment& env = {});
 
+// Runs corvane-host with its descriptor `fd` (its stdout, or one it is told
+// of as /dev/fd/N) the writing end of a pipe, or with `socket` of a socket
+// pair, and keeps in `received` all that came through.
+RunResult runHostThroughPipe(const std::vector<std::string>& args, int fd, bool socket, std::string& received);
+
 // A fresh folder, removed with everything in it at the end of the test.
 class TempDir {
 public:
@@ -39,13 +44,19 @@ private:
     std::string root_;
 };
 
+// A descriptor of ours that the host gets as its descriptor `as`.
+struct PassedDescriptor {
+    int ours = -1, as = -1;
+};
+
 // corvane-host running beside the test, for commands that wait for a user.
 // It starts with SIGINT, SIGTERM and SIGHUP at their defaults and none
 // blocked, as from a terminal, whatever this test inherited. Killed at the
 // end if it is still running.
 class HostProcess {
 public:
-    explicit HostProcess(const std::vector<std::string>& args, const Environment& env = {}, const std::string& cwd = "");
+    explicit HostProcess(const std::vector<std::string>& args, const Environment& env = {}, const std::string& cwd = "",
+                         PassedDescriptor passed = {});
     ~HostProcess();
     HostProcess(const HostProcess&) = delete;
     HostProcess& operator=(const HostProcess&) = delete;
