@@ -28,7 +28,10 @@ EditorSession::EditorSession(PluginInstance& plugin, std::ostream* log, EditorWi
     window_ = std::make_unique<EditorWindow>("corvane-host: " + effectName(plugin), before.width, before.height,
                                              pointer);
     plugin_.setListener(this);
-    if (plugin_.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(window_->id())) == 0) {
+    // The window in ptr; the host's display connection in value, as Linux
+    // hosts pass it and some editors use it.
+    if (plugin_.dispatch(effEditOpen, 0, reinterpret_cast<VstIntPtr>(window_->display()),
+                         reinterpret_cast<void*>(window_->id())) == 0) {
         plugin_.setListener(nullptr);
         throw HostError("'" + plugin.path() + "' did not open its editor");
     }

@@ -24,6 +24,7 @@ public:
     EditorWindow& operator=(const EditorWindow&) = delete;
 
     Window id() const { return window_; }
+    Display* display() const { return display_; }
     int width() const { return width_; }
     int height() const { return height_; }
     void resize(int width, int height);

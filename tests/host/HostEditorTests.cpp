@@ -80,7 +80,7 @@ TEST_F(HostEditor, EditShowsTheEditorAndLogsAClickUntilTheWindowIsClosed) {
     EXPECT_EQ(lines(r.out), (std::vector<std::string>{"beginEdit 2", "automate 2 1", "endEdit 2", "value 0 0.5",
                                                         "value 1 0", "value 2 1"}));
     EXPECT_EQ(editorCalls(logPath()),
-              (std::vector<std::string>{"editGetRect", "editOpen", "editGetRect", "editIdle", "click " + x + " " + y,
+              (std::vector<std::string>{"editGetRect", "editOpen display", "editGetRect", "editIdle", "click " + x + " " + y,
                                         "editIdle", "editClose", "close"}));
 }
 
@@ -91,7 +91,7 @@ TEST_F(HostEditor, EditEndedBySignalStillClosesTheEditorFirst) {
     const RunResult r = host->wait(20);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(editorCalls(logPath()),
-              (std::vector<std::string>{"editGetRect", "editOpen", "editGetRect", "editIdle", "editClose", "close"}));
+              (std::vector<std::string>{"editGetRect", "editOpen display", "editGetRect", "editIdle", "editClose", "close"}));
     EXPECT_FALSE(observer->find(kTitle));
 }
 
