@@ -70,7 +70,9 @@ bool CPresetSystemEditor::open(void*) {
     nameField_ = new CTextEdit(rectOf(layout::kNameField), this, layout::kNameFieldTag, nullptr, background, 0);
     nameField_->setBackOffset(layout::cornerOf(layout::kNameField));
     nameField_->setMaxLength(kNameLength);
-    nameField_->setText(programs[current].name, kNameLength);
+    char name[kNameLength + 1];
+    programs[current].copyName(name);
+    nameField_->setText(name, kNameLength);
     nameField_->setFont(CFontDesc{"Arial", layout::kNameFontSize, kNormalFace});
     nameField_->setHoriAlign(kCenterText);
     nameField_->setFontColor(kNameInk);
@@ -84,7 +86,10 @@ bool CPresetSystemEditor::open(void*) {
                                    kPopupStyle | kCheckStyle | kNoDrawStyle);
     programMenu_->setBackOffset(CPoint(layout::kProgramMenu.left, layout::kProgramMenu.top));
     programMenu_->setNbItemsPerColumn(kProgramsPerColumn);
-    for (int p = 0; p < CPresetSystemEffect::kNumPrograms; ++p) programMenu_->addEntry(programs[p].name, kNameLength);
+    for (int p = 0; p < CPresetSystemEffect::kNumPrograms; ++p) {
+        programs[p].copyName(name);
+        programMenu_->addEntry(name, kNameLength);
+    }
     programMenu_->setCurrent(current);
     frame->addView(programMenu_);
 
@@ -140,8 +145,8 @@ void CPresetSystemEditor::stepProgram(float direction) {
     else
         return;
     // The name is copied first: renaming the program to its own name reads it.
-    char name[kNameLength + 1] = {};
-    std::memcpy(name, fx->getPrograms()[program].name, kNameLength);
+    char name[kNameLength + 1];
+    fx->getPrograms()[program].copyName(name);
     selectShown(program, name);
 }
 
@@ -215,11 +220,16 @@ void CPresetSystemEditor::showPrograms() {
     CPresetSystemEffect* fx = presetEffect();
     if (!fx) return;
     const ProgramRecord* programs = fx->getPrograms();
+    char name[kNameLength + 1];
     if (programMenu_) {
-        for (int p = 0; p < CPresetSystemEffect::kNumPrograms; ++p) programMenu_->setEntry(p, programs[p].name, kNameLength);
+        for (int p = 0; p < CPresetSystemEffect::kNumPrograms; ++p) {
+            programs[p].copyName(name);
+            programMenu_->setEntry(p, name, kNameLength);
+        }
         programMenu_->setCurrent(fx->getCurrentProgram());
     }
-    if (nameField_) nameField_->setText(programs[fx->getCurrentProgram()].name, kNameLength);
+    programs[fx->getCurrentProgram()].copyName(name);
+    if (nameField_) nameField_->setText(name, kNameLength);
 }
 
 void CPresetSystemEditor::loadStoredSettings() {

@@ -24,8 +24,8 @@ void CPresetSystemEffect::setProgramName(char* name) {
     ProgramRecord& program = programs[getCurrentProgram()];
     program.setName(name);
     if (PresetEditorHooks* hooks = presetEditor()) {
-        char shown[ProgramRecord::kNameLength + 1] = {};
-        std::memcpy(shown, program.name, ProgramRecord::kNameLength);
+        char shown[ProgramRecord::kNameLength + 1];
+        program.copyName(shown);
         hooks->showProgramName(shown);
     }
 }
@@ -37,8 +37,9 @@ void CPresetSystemEffect::getProgramName(char* name) {
 bool CPresetSystemEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
     if (index < 0 || index >= kNumPrograms) return false;
     // Always 25 bytes: the whole name field and a terminator.
-    std::memcpy(text, programs[index].name, ProgramRecord::kNameLength);
-    text[ProgramRecord::kNameLength] = 0;
+    char name[ProgramRecord::kNameLength + 1];
+    programs[index].copyName(name);
+    std::memcpy(text, name, sizeof(name));
     return true;
 }
 

@@ -41,8 +41,8 @@ bool PresetLibrary::importPreset(const std::uint8_t* record, std::size_t size, b
     if (!programs || !presetrecord::readPreset(record, size, effect_.getUniqueID(), reversed, decoded)) return false;
     const VstInt32 current = effect_.getCurrentProgram();
     programs[current].copyFrom(decoded);
-    char name[ProgramRecord::kNameLength + 1] = {};
-    std::memcpy(name, decoded.name, ProgramRecord::kNameLength);
+    char name[ProgramRecord::kNameLength + 1];
+    decoded.copyName(name);
     renameProgram(name);
     // Applies the values; Output, Mix and Bypass reach all six programs.
     effect_.selectProgram(current);

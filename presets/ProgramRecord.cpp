@@ -3,19 +3,25 @@
 #include <cstring>
 
 void ProgramRecord::setName(const char* text) {
-    size_t length = 0;
-    while (length < kNameLength && text[length] != 0) ++length;
-    std::memset(name, 0, kNameLength);
-    std::memcpy(name, text, length);
+    bool ended = false;
+    for (int i = 0; i < kNameLength; ++i) {
+        ended = ended || text[i] == 0;
+        setNameByte(i, ended ? 0 : text[i]);
+    }
+}
+
+void ProgramRecord::copyName(char (&out)[kNameLength + 1]) const {
+    for (int i = 0; i < kNameLength; ++i) out[i] = nameByte(i);
+    out[kNameLength] = 0;
 }
 
 void ProgramRecord::copyFrom(const ProgramRecord& other) {
-    std::memcpy(name, other.name, kNameLength);
+    for (int i = 0; i < kNameLength; ++i) setNameByte(i, other.nameByte(i));
     for (int k = 0; k < kNumParams; ++k) setParam(k, other.param(k));
 }
 
 void ProgramRecord::writeTo(std::uint8_t* out) const {
-    std::memcpy(out, name, kNameLength);
+    for (int i = 0; i < kNameLength; ++i) out[i] = static_cast<std::uint8_t>(nameByte(i));
     for (int k = 0; k < kNumParams; ++k) {
         const float value = param(k);
         std::memcpy(out + kNameLength + 4 * k, &value, sizeof(value));

@@ -16,7 +16,10 @@ struct ProgramRecord {
     float params[kNumParams];
 
     // Parameter changes may write a value from the automation thread while the
-    // user-interface thread copies the bank: single values are atomic.
+    // user-interface thread copies the bank: single values are atomic. So are
+    // the name's bytes, which a host may set (a state, a program name) on one
+    // thread while the window shows them on another; a name read meanwhile
+    // may mix old and new bytes, and the next refresh shows the new one.
     float param(int index) const {
         return std::atomic_ref<float>(const_cast<float&>(params[index])).load(std::memory_order_relaxed);
     }
@@ -26,10 +29,18 @@ struct ProgramRecord {
 
     // The name rule: at most 24 characters of `text`, zero-padded when shorter.
     void setName(const char* text);
+    // The name's 24 bytes and a terminator.
+    void copyName(char (&out)[kNameLength + 1]) const;
     // Copies the program value by value, single values atomically.
     void copyFrom(const ProgramRecord& other);
     // Writes the 56 bytes, values in the machine's byte order.
     void writeTo(std::uint8_t* out) const;
+
+private:
+    char nameByte(int index) const {
+        return std::atomic_ref<char>(const_cast<char&>(name[index])).load(std::memory_order_relaxed);
+    }
+    void setNameByte(int index, char c) { std::atomic_ref<char>(name[index]).store(c, std::memory_order_relaxed); }
 };
 
 static_assert(sizeof(ProgramRecord) == 56, "a program record is 56 bytes without gaps");

@@ -1,15 +1,18 @@
-// Host automation from a second thread while the user-interface thread opens,
-// idles and closes the window again and again. Run under ThreadSanitizer: no
-// control may be touched by the automation thread.
+// Host automation, restored states and program names from a second thread
+// while the user-interface thread opens, idles and closes the window again
+// and again. Run under ThreadSanitizer: no control may be touched by the
+// other thread, and nothing the window reads may race with what it writes.
 #include <atomic>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "EditorSupport.h"
 #include "editor/CLED.h"
 #include "toolkit/CKnob.h"
 #include "toolkit/COnOffButton.h"
 #include "toolkit/CParamDisplay.h"
+#include "toolkit/CTextEdit.h"
 
 using namespace editortest;
 
@@ -55,6 +58,42 @@ TEST_F(EditorThreads, AutomationWhileTheWindowOpensAndCloses) {
     EXPECT_EQ(editor()->bypassButton()->getValue(), 0.0f);
     EXPECT_EQ(editor()->bypassLed()->getValue(), 0.0f);
     for (int k = 0; k < 7; ++k) EXPECT_EQ(editor()->knob(k)->getValue(), parameter(k)) << "parameter " << k;
+}
+
+// A host restoring its state or naming the program on another thread: the
+// window shows the names the programs hold once the other thread is done.
+TEST_F(EditorThreads, StatesAndNamesWhileTheWindowOpensAndCloses) {
+    void* data = nullptr;
+    ASSERT_EQ(dispatch(effGetChunk, 0, 0, &data), 368);
+    const std::vector<char> state(static_cast<const char*>(data), static_cast<const char*>(data) + 368);
+    std::atomic<bool> done{false};
+    std::atomic<int> changes{0};
+    std::thread hostThread([&] {
+        std::vector<char> chunk = state;
+        char name[] = "Name 0";
+        while (!done.load() || changes.load() < 500) {
+            const int n = changes.fetch_add(1);
+            if (n % 2 == 0) {
+                dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()), chunk.data());
+            } else {
+                name[5] = static_cast<char>('0' + n % 10);
+                dispatch(effSetProgramName, 0, 0, name);
+            }
+        }
+    });
+    for (int round = 0; round < 100 || changes.load() < 500; ++round) {
+        ASSERT_TRUE(open());
+        for (int i = 0; i < 3; ++i) idle();
+        close();
+    }
+    done = true;
+    hostThread.join();
+
+    ASSERT_TRUE(open());
+    char expected[25] = {};
+    dispatch(effGetProgramName, 0, 0, expected);
+    idle();
+    EXPECT_EQ(editor()->nameField()->getString(), expected);
 }
 
 }  // namespace
