@@ -309,6 +309,7 @@ std::int32_t ResonatorEngine::runGroups(const float* inL, const float* inR, floa
     job.jumps = jumps;
     const auto& kernels = Mode == Excite::Bypassed ? groupKernels_->bypassed : groupKernels_->input;
     const std::int32_t done = kernels[SingleOutput](job);
+    groupedSamples_ += static_cast<std::uint64_t>(done) * settled_groups::kGroup;
     advanceAll(done * settled_groups::kGroup);
     if (jumps != nullptr) {
         const settled_groups::Jumps& last = jumps[done - 1];

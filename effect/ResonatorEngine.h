@@ -160,6 +160,9 @@ public:
     // sample rate, tuning, detune and transposition (for inspection between
     // blocks; the next block then runs without recomputing them).
     bool positionsSettled() const;
+    // The samples processed so far in groups of eight (for inspection between
+    // blocks: the fast path is taken where it should be).
+    std::uint64_t groupedSamples() const { return groupedSamples_; }
 
     // The values processing reads, as bits, and the count of setter calls
     // they were read after.
@@ -316,6 +319,7 @@ private:
     alignas(16) std::array<std::int32_t, kNumStrings> readPos_{};
     alignas(16) std::array<float, kNumStrings> lowpass_{};
     std::int32_t writePos_ = kLineMask;
+    std::uint64_t groupedSamples_ = 0;
     float tuning_ = 1.0f;
     float detune_ = 0.0f;
     float transposition_ = 1.0f;

@@ -126,6 +126,28 @@ INSTANTIATE_TEST_SUITE_P(CommonRates, ExtremeDelays,
                                     std::to_string(static_cast<int>(std::get<0>(info.param)));
                          });
 
+// With values in 0..1 at the common rates, still strings run in groups:
+// all but the samples before each wrap of the ring and the first block.
+TEST_P(ExtremeDelays, StillStringsRunInGroups) {
+    const float rate = std::get<0>(GetParam());
+    const Extreme& setting = std::get<1>(GetParam()) ? kShortest : kLongest;
+    Twins twins;
+    setUpRinging(twins);
+    twins.setSampleRate(rate);
+    twins.setTransposition(setting.transposition);
+    twins.setTuningTarget(setting.tuning);
+    twins.setDetuneTarget(setting.detune);
+    twins.reset();
+    SignalSource source(Signal::Noise, 3);
+    std::vector<float> left(512), right(512);
+    constexpr long kBlocks = 200;
+    for (long b = 0; b < kBlocks; ++b) {
+        source.fill(left.data(), right.data(), 512);
+        ASSERT_TRUE(twins.process(left, right, 512, {false, false, false}));
+    }
+    EXPECT_GT(static_cast<double>(twins.fast().groupedSamples()), 0.95 * kBlocks * 512) << setting.what << " at " << rate;
+}
+
 // One string's delay near the edges of what the groups allow: the shortest
 // string a few samples to about two groups long, the longest a few samples
 // to about two groups short of the line's length. The delays are never
