@@ -58,6 +58,19 @@ protected:
         return pixels;
     }
     bool showsOwnersPicture() { return host->screenshot(window->windowId(), kWidth, kHeight) == ownerPixels(); }
+    // Another application's window over ours, then gone: the server sends
+    // ours an expose and nobody pumps it.
+    void coverAndUncover(int screen = 0) {
+        Window cover = host->createParent(kWidth, kHeight, 0, screen);
+        XDestroyWindow(host->get(), cover);
+        XSync(host->get(), False);
+    }
+    Window focusedWindow() const {
+        Window focus = None;
+        int revertTo;
+        XGetInputFocus(host->get(), &focus, &revertTo);
+        return focus;
+    }
 
     std::unique_ptr<HostDisplay> host;
     std::unique_ptr<ErrorsPassedOn> errors;
