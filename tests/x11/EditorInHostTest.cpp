@@ -3,8 +3,6 @@
 // window mid-gesture, keeps its own keyboard shortcuts and passes odd values.
 #include <gtest/gtest.h>
 
-#include <cairo.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -45,26 +43,9 @@ protected:
 
     bool open(uintptr_t window) { return dispatch(effect, effEditOpen, 0, 0, reinterpret_cast<void*>(window)) == 1; }
     void idle() { dispatch(effect, effEditIdle); }
-    CFrame* frame() const { return plugin->getEditor() ? static_cast<ADEditor*>(plugin->getEditor())->getFrame() : nullptr; }
+    CFrame* frame() const { return static_cast<ADEditor*>(plugin->getEditor())->getFrame(); }
     std::string id() const { return std::to_string(frame()->getPlatformWindowId()); }
-    Window focusedWindow() const {
-        Window focus = None;
-        int revertTo;
-        XGetInputFocus(host->get(), &focus, &revertTo);
-        return focus;
-    }
-
-    std::vector<uint32_t> framePixels() const {
-        cairo_surface_t* image = frame()->getImage();
-        cairo_surface_flush(image);
-        const unsigned char* data = cairo_image_surface_get_data(image);
-        const int stride = cairo_image_surface_get_stride(image);
-        std::vector<uint32_t> pixels;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                pixels.push_back(reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffff);
-        return pixels;
-    }
+    Window focusedWindow() const { return ::focusedWindow(host->get()); }
 
     std::unique_ptr<HostDisplay> host;
     Window parent = None;
@@ -82,7 +63,7 @@ TEST_F(EditorInHostTest, NeverIdledTheWindowShowsTheWholePictureAlsoWhereUncover
     XSync(host->get(), False);
     const std::vector<uint32_t> shown = host->screenshot(frame()->getPlatformWindowId(), kWidth, kHeight);
     frame()->updateDirtyViews();  // the picture as the frame renders it, drawn now if open did not
-    EXPECT_EQ(shown, framePixels());
+    EXPECT_EQ(shown, imagePixels(frame()->getImage()));
 }
 
 TEST_F(EditorInHostTest, ParentValuesWiderThanAnXidAreNoWindow) {

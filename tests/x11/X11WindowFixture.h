@@ -51,12 +51,7 @@ protected:
     }
     std::string id() const { return std::to_string(window->windowId()); }
 
-    std::vector<uint32_t> ownerPixels() const {
-        std::vector<uint32_t> pixels;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) pixels.push_back(owner.pixel(x, y));
-        return pixels;
-    }
+    std::vector<uint32_t> ownerPixels() const { return imagePixels(owner.image); }
     bool showsOwnersPicture() { return host->screenshot(window->windowId(), kWidth, kHeight) == ownerPixels(); }
     // Another application's window over ours, then gone: the server sends
     // ours an expose and nobody pumps it.
@@ -65,12 +60,7 @@ protected:
         XDestroyWindow(host->get(), cover);
         XSync(host->get(), False);
     }
-    Window focusedWindow() const {
-        Window focus = None;
-        int revertTo;
-        XGetInputFocus(host->get(), &focus, &revertTo);
-        return focus;
-    }
+    Window focusedWindow() const { return ::focusedWindow(host->get()); }
 
     std::unique_ptr<HostDisplay> host;
     std::unique_ptr<ErrorsPassedOn> errors;

@@ -98,8 +98,8 @@ TEST_F(X11WindowTest, NoWindowWithoutAParentADisplayOrALivingParent) {
     // though Xlib would cut it to one.
     parent = host->createParent();
     const uintptr_t highBits = uintptr_t(0xdead) << 32;
-    EXPECT_FALSE(createPlatformWindow(reinterpret_cast<void*>(parent | highBits), CRect(0, 0, kWidth, kHeight), owner));
-    EXPECT_FALSE(createPlatformWindow(reinterpret_cast<void*>(parent | 0x20000000), CRect(0, 0, kWidth, kHeight), owner));
+    for (uintptr_t wider : {parent | highBits, parent | 0x20000000})
+        EXPECT_FALSE(createPlatformWindow(reinterpret_cast<void*>(wider), CRect(0, 0, kWidth, kHeight), owner));
 
     const std::string display = std::getenv("DISPLAY");
     unsetenv("DISPLAY");
