@@ -128,7 +128,10 @@ bool ADEditor::open(void* parentWindow) {
     ledBitmap->forget();
 
     background->forget();
-    return CPresetSystemEditor::open(parentWindow);
+    const bool opened = CPresetSystemEditor::open(parentWindow);
+    // The whole picture reaches the window now: a host may idle late.
+    if (frame) frame->updateDirtyViews();
+    return opened;
 }
 
 void ADEditor::forgetControls() {

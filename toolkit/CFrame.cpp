@@ -182,6 +182,8 @@ void CFrame::setFocusView(CView* view) {
     if (view) {
         view->takeFocus();
         if (platformWindow_) platformWindow_->takeFocus();
+    } else if (platformWindow_) {
+        platformWindow_->releaseFocus();  // the host's shortcuts work again
     }
 }
 

@@ -79,17 +79,7 @@ protected:
     bool idleUntil(const std::function<bool()>& done) {
         return eventually(done, [this] { frame->idle(); });
     }
-    std::vector<uint32_t> offscreenPixels() const {
-        cairo_surface_t* image = frame->getImage();
-        cairo_surface_flush(image);
-        const unsigned char* data = cairo_image_surface_get_data(image);
-        const int stride = cairo_image_surface_get_stride(image);
-        std::vector<uint32_t> pixels;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                pixels.push_back(reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffff);
-        return pixels;
-    }
+    std::vector<uint32_t> offscreenPixels() const { return imagePixels(frame->getImage()); }
     bool screenMatchesRender() {
         return idleUntil(
             [this] { return host->screenshot(frame->getPlatformWindowId(), kWidth, kHeight) == offscreenPixels(); });

@@ -77,7 +77,70 @@ TEST_F(X11WindowTest, WheelDragAndLeaving) {
     EXPECT_TRUE(pumpUntil([this] { return hasKind(owner, OwnerEvent::Exited); }));
 }
 
+// The host hides its window mid-drag: the server ends our grab and the
+// release goes elsewhere. The press still ends, where it was last seen.
+TEST_F(X11WindowTest, APressWhoseReleaseIsLostStillEnds) {
+    open();
+    XDOTOOL("mousemove", "--window", id(), "30", "40", "mousedown", "1", "mousemove", "--window", id(), "50", "60");
+    ASSERT_TRUE(pumpUntil([this] { return !owner.events.empty() && owner.events.back().where == CPoint(50, 60); }));
+    XUnmapWindow(host->get(), parent);
+    XSync(host->get(), False);
+    XDOTOOL("mousemove", "0", "0", "mouseup", "1");
+    ASSERT_TRUE(pumpUntil([this] { return hasKind(owner, OwnerEvent::Up); }));
+    EXPECT_EQ(owner.of(OwnerEvent::Up)[0].where, CPoint(50, 60));
+    EXPECT_EQ(owner.of(OwnerEvent::Up)[0].buttons, kLButton);
+
+    // The same with no pump until the next click: that press finds the
+    // lost one ended first.
+    XMapWindow(host->get(), parent);
+    XSync(host->get(), False);
+    XDOTOOL("mousemove", "--window", id(), "30", "40", "mousedown", "1");
+    XUnmapWindow(host->get(), parent);
+    XSync(host->get(), False);
+    XDOTOOL("mousemove", "0", "0", "mouseup", "1");
+    XMapWindow(host->get(), parent);
+    XSync(host->get(), False);
+    XDOTOOL("mousemove", "--window", id(), "70", "20", "click", "1");
+    ASSERT_TRUE(pumpUntil([this] { return hasKind(owner, OwnerEvent::Up, 3); }));
+    std::vector<OwnerEvent::Kind> presses;
+    for (const OwnerEvent& e : owner.events)
+        if (e.kind == OwnerEvent::Down || e.kind == OwnerEvent::Up) presses.push_back(e.kind);
+    using K = OwnerEvent::Kind;
+    EXPECT_EQ(presses, (std::vector<K>{K::Down, K::Up, K::Down, K::Up, K::Down, K::Up}));
+}
+
 // --- Keyboard -------------------------------------------------------------
+
+// A text field takes the focus and gives it back to whoever had it, only
+// while it is still ours.
+TEST_F(X11WindowTest, FocusGoesBackToWhoHadIt) {
+    open();
+    const Window hostMain = host->createParent(10, 10);
+    const Window hostOther = host->createParent(10, 10);
+    XSetInputFocus(host->get(), hostMain, RevertToParent, CurrentTime);
+    XSync(host->get(), False);
+
+    window->takeFocus();
+    ASSERT_TRUE(eventually([this] { return focusedWindow() == window->windowId(); }));
+    window->takeFocus();  // a second field: the first owner is remembered
+    window->releaseFocus();
+    EXPECT_TRUE(eventually([&] { return focusedWindow() == hostMain; }));
+
+    // The user clicked the host meanwhile: the focus stays there.
+    window->takeFocus();
+    ASSERT_TRUE(eventually([this] { return focusedWindow() == window->windowId(); }));
+    XSetInputFocus(host->get(), hostOther, RevertToParent, CurrentTime);
+    XSync(host->get(), False);
+    window->releaseFocus();
+    XSync(host->get(), False);
+    EXPECT_EQ(focusedWindow(), hostOther);
+
+    // Closed while editing: back to the host too.
+    window->takeFocus();
+    ASSERT_TRUE(eventually([this] { return focusedWindow() == window->windowId(); }));
+    window.reset();
+    EXPECT_TRUE(eventually([&] { return focusedWindow() == hostOther; }));
+}
 
 TEST_F(X11WindowTest, TypedKeysArriveAsVstKeyCodes) {
     open();

@@ -31,12 +31,6 @@ uint32_t FakeOwner::patternAt(int x, int y, uint32_t variant) {
     return (rgb ^ variant) & 0xffffff;
 }
 
-uint32_t FakeOwner::pixel(int x, int y) const {
-    const unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    return reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffff;
-}
-
 std::vector<OwnerEvent> FakeOwner::of(OwnerEvent::Kind kind) const {
     std::vector<OwnerEvent> found;
     for (const OwnerEvent& e : events)
@@ -65,6 +59,24 @@ cairo_surface_t* FakeOwner::platformImage() { return hideImage ? nullptr : image
 void FakeOwner::platformWindowGone() {
     events.push_back({OwnerEvent::Gone, {}});
     if (onGone) onGone();
+}
+
+std::vector<uint32_t> imagePixels(cairo_surface_t* image) {
+    cairo_surface_flush(image);
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < cairo_image_surface_get_height(image); ++y)
+        for (int x = 0; x < cairo_image_surface_get_width(image); ++x)
+            pixels.push_back(reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffff);
+    return pixels;
+}
+
+Window focusedWindow(Display* display) {
+    Window focus = None;
+    int revertTo;
+    XGetInputFocus(display, &focus, &revertTo);
+    return focus;
 }
 
 bool eventually(const std::function<bool()>& done, const std::function<void()>& step) {

@@ -29,8 +29,6 @@ public:
     // flips bits of every pixel to make a new picture.
     static uint32_t patternAt(int x, int y, uint32_t variant = 0);
     void paintPattern(uint32_t variant);
-    // 0xRRGGBB of the owner's picture.
-    uint32_t pixel(int x, int y) const;
 
     std::vector<OwnerEvent> of(OwnerEvent::Kind kind) const;
 
@@ -49,6 +47,11 @@ public:
     cairo_surface_t* platformImage() override;
     void platformWindowGone() override;
 };
+
+// 0xRRGGBB of an ARGB32 image, row by row.
+std::vector<uint32_t> imagePixels(cairo_surface_t* image);
+// The window that has the keyboard focus.
+Window focusedWindow(Display* display);
 
 // Calls `step` (if any) then checks `done` until it holds or 3 seconds pass.
 bool eventually(const std::function<bool()>& done, const std::function<void()>& step = nullptr);

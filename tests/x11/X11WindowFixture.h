@@ -51,13 +51,16 @@ protected:
     }
     std::string id() const { return std::to_string(window->windowId()); }
 
-    std::vector<uint32_t> ownerPixels() const {
-        std::vector<uint32_t> pixels;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) pixels.push_back(owner.pixel(x, y));
-        return pixels;
-    }
+    std::vector<uint32_t> ownerPixels() const { return imagePixels(owner.image); }
     bool showsOwnersPicture() { return host->screenshot(window->windowId(), kWidth, kHeight) == ownerPixels(); }
+    // Another application's window over ours, then gone: the server sends
+    // ours an expose and nobody pumps it.
+    void coverAndUncover(int screen = 0) {
+        Window cover = host->createParent(kWidth, kHeight, 0, screen);
+        XDestroyWindow(host->get(), cover);
+        XSync(host->get(), False);
+    }
+    Window focusedWindow() const { return ::focusedWindow(host->get()); }
 
     std::unique_ptr<HostDisplay> host;
     std::unique_ptr<ErrorsPassedOn> errors;

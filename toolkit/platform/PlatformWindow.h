@@ -37,8 +37,12 @@ public:
     virtual void invalidate(const CRect& area) = 0;
     // Handles every pending window-system event; called from the frame's idle.
     virtual void pumpEvents() = 0;
-    // Keyboard focus to the window (a text field was clicked).
+    // Keyboard focus to the window (a text field was clicked), remembering
+    // who had it.
     virtual void takeFocus() = 0;
+    // Keyboard editing ended: the focus goes back to who had it before, if
+    // it is still ours. A window that never takes it has nothing to give.
+    virtual void releaseFocus() {}
     // The window's id (an X11 window), for dialogs that attach to it.
     virtual unsigned long windowId() const = 0;
 };

@@ -24,16 +24,24 @@ bool sameLayoutAsCairo(Display* display, Visual* visual, int depth) {
 }  // namespace
 
 X11ImageCopy::X11ImageCopy(Display* display, Window window, Visual* visual, int depth, int width, int height)
-    : display_(display), window_(window), visual_(visual), depth_(depth) {
-    if (sameLayoutAsCairo(display, visual, depth))
-        gc_ = XCreateGC(display, window, 0, nullptr);
-    else
-        cairoTarget_ = cairo_xlib_surface_create(display, window, visual, width, height);
+    : display_(display), window_(window), visual_(visual), depth_(depth),
+      cairoLayout_(sameLayoutAsCairo(display, visual, depth)) {
+    pixmap_ = XCreatePixmap(display, window, width, height, depth);
+    XGCValues values{};
+    values.foreground = 0;
+    values.graphics_exposures = False;  // copies come from a pixmap, always whole
+    gc_ = XCreateGC(display, pixmap_, GCForeground | GCGraphicsExposures, &values);
+    XFillRectangle(display, pixmap_, gc_, 0, 0, width, height);
+    if (!cairoLayout_) cairoTarget_ = cairo_xlib_surface_create(display, pixmap_, visual, width, height);
+    XSetWindowBackgroundPixmap(display, window, pixmap_);
 }
 
 X11ImageCopy::~X11ImageCopy() {
-    if (gc_) XFreeGC(display_, gc_);
     if (cairoTarget_) cairo_surface_destroy(cairoTarget_);
+    XFreeGC(display_, gc_);
+    // The window keeps its background while it lives; the server frees the
+    // pixmap with the last use.
+    XFreePixmap(display_, pixmap_);
 }
 
 void X11ImageCopy::copy(cairo_surface_t* image, int left, int top, int right, int bottom) {
@@ -46,10 +54,14 @@ void X11ImageCopy::copy(cairo_surface_t* image, int left, int top, int right, in
     left = std::max(left, 0);
     top = std::max(top, 0);
     if (right <= left || bottom <= top) return;
-    if (gc_)
+    if (cairoLayout_)
         putImage(image, left, top, right, bottom);
     else
         drawWithCairo(image, left, top, right, bottom);
+    XCopyArea(display_, pixmap_, window_, gc_, left, top, right - left, bottom - top, left, top);
+    // A server may have copied the pixmap when it became the background:
+    // setting it again shows the new contents either way.
+    XSetWindowBackgroundPixmap(display_, window_, pixmap_);
     XFlush(display_);
 }
 
@@ -64,7 +76,7 @@ void X11ImageCopy::putImage(cairo_surface_t* image, int left, int top, int right
     // Cairo's pixels are 32-bit words in this machine's byte order; Xlib
     // swaps them for a server of the other order.
     picture->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
-    XPutImage(display_, window_, gc_, picture, left, top, left, top, right - left, bottom - top);
+    XPutImage(display_, pixmap_, gc_, picture, left, top, left, top, right - left, bottom - top);
     picture->data = nullptr;  // the image's bytes stay cairo's
     XDestroyImage(picture);
 }

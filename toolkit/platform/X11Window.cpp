@@ -1,7 +1,9 @@
 // The editor's window in a Linux host: a child of the host's window on the
 // plug-in's own X connection, showing the frame's image and passing the
 // window system's events on to the frame. Everything runs on the thread that
-// calls the editor; the connection is drained from the frame's idle.
+// calls the editor; the connection is drained from the frame's idle, which
+// some hosts call late or seldom: the picture lives on the server as the
+// window's background, so exposures need no idle of ours.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -20,9 +22,13 @@
 
 namespace {
 
-constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                            EnterWindowMask | LeaveWindowMask | KeyPressMask | KeyReleaseMask |
-                            StructureNotifyMask | FocusChangeMask;
+constexpr long kEventMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
+                            LeaveWindowMask | KeyPressMask | KeyReleaseMask | StructureNotifyMask |
+                            FocusChangeMask;
+
+// X resource ids have 29 bits. Xlib cuts larger values (a pointer, say) to
+// 32 bits, which may name somebody else's window.
+constexpr uintptr_t kMaxResourceId = 0x1FFFFFFF;
 
 // X sizes are 16-bit and never 0; coordinates stop at 32767.
 constexpr int kMaxSide = 32767;
@@ -39,20 +45,11 @@ int clampPixel(CCoord value, int limit) {
 
 struct PixelArea {
     int left = 0, top = 0, right = 0, bottom = 0;
-
     bool empty() const { return right <= left || bottom <= top; }
-    void add(int x, int y, int width, int height) {
-        if (width <= 0 || height <= 0) return;
-        if (empty()) {
-            *this = {x, y, x + width, y + height};
-            return;
-        }
-        left = std::min(left, x);
-        top = std::min(top, y);
-        right = std::max(right, x + width);
-        bottom = std::max(bottom, y + height);
-    }
 };
+
+// The mask of X button 1, 2 or 3 in an event's state.
+unsigned int buttonMask(unsigned int xButton) { return Button1Mask << (xButton - Button1); }
 
 class X11Window final : public PlatformWindow {
 public:
@@ -62,7 +59,9 @@ public:
 
     ~X11Window() override {
         *alive_ = false;
-        forgetWindow(!destroyedMeanwhile());
+        const bool stillExists = !destroyedMeanwhile();
+        if (stillExists) releaseFocus();
+        forgetWindow(stillExists);
         // display_ closes the connection after this body.
     }
 
@@ -77,13 +76,14 @@ public:
         // The parent's visual and depth (a host's window may be 32-bit ARGB),
         // so that the parent's colormap fits ours too.
         XSetWindowAttributes attributes{};
-        attributes.background_pixmap = None;  // we paint every exposed pixel
+        attributes.background_pixmap = None;  // the picture's pixmap, below
         attributes.border_pixel = 0;
         attributes.colormap = parentAttributes.colormap;
         attributes.event_mask = kEventMask;
         window_ = XCreateWindow(dpy, parent, 0, 0, width_, height_, 0, parentAttributes.depth, InputOutput,
                                 parentAttributes.visual, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask,
                                 &attributes);
+        parent_ = parent;
 
         // XEmbed version 0, mapped: embedders that speak it map us themselves.
         const long xembedInfo[2] = {0, 1};
@@ -92,17 +92,15 @@ public:
                         reinterpret_cast<const unsigned char*>(xembedInfo), 2);
         // Held keys repeat as presses without releases in between.
         XkbSetDetectableAutoRepeat(dpy, True, nullptr);
-        XMapWindow(dpy, window_);
-        XSync(dpy, False);
-        if (display_->errorCount() != errorsBefore) {
-            // The parent vanished meanwhile, or refused a child like ours.
-            forgetWindow(true);
-            return false;
-        }
+        // The parent vanished meanwhile, or refused a child like ours.
+        if (!noErrorsSince(errorsBefore)) return false;
 
+        // The whole picture is on the server before the window shows.
         copy_ = std::make_unique<X11ImageCopy>(dpy, window_, parentAttributes.visual, parentAttributes.depth, width_,
                                                height_);
-        return true;
+        paint({0, 0, width_, height_});
+        XMapWindow(dpy, window_);
+        return noErrorsSince(errorsBefore);
     }
 
     void invalidate(const CRect& area) override {
@@ -112,56 +110,88 @@ public:
     }
 
     void pumpEvents() override {
-        Display* dpy = display_->get();
-        // The owner may destroy this window from inside any of its handlers.
-        std::shared_ptr<bool> alive = alive_;
-        PixelArea exposed;
-        while (window_ != None && XPending(dpy) > 0) {
-            XEvent event;
-            XNextEvent(dpy, &event);
-            dispatch(event, exposed);
-            if (!*alive) return;
-        }
-        paint(exposed);
+        if (!dispatchQueued(QueuedAfterFlush) || window_ == None || !pressedButtons_) return;
+        // A press is open: if the server says its button is up, the release
+        // came before the query's reply and is queued now, or it went
+        // elsewhere when the server ended our grab (our window was hidden).
+        const unsigned int up = releasedButtons();
+        if (up && dispatchQueued(QueuedAlready) && window_ != None) releaseLostButtons(up);
     }
 
     void takeFocus() override {
-        if (window_ == None) return;
-        // Focus on a window that is not viewable is an error.
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(display_->get(), window_, &attributes) && attributes.map_state == IsViewable) {
-            XSetInputFocus(display_->get(), window_, RevertToParent, CurrentTime);
-            XFlush(display_->get());
+        if (window_ == None || !isViewable(window_)) return;  // focus on such a window is an error
+        Display* dpy = display_->get();
+        Window focus = None;
+        int revertTo = RevertToParent;
+        XGetInputFocus(dpy, &focus, &revertTo);
+        if (focus != window_) {
+            previousFocus_ = focus;
+            previousRevertTo_ = revertTo;
         }
+        holdsFocus_ = true;
+        XSetInputFocus(dpy, window_, RevertToParent, CurrentTime);
+        XFlush(dpy);
+    }
+
+    // Back to the window that had it before, unless the focus has moved on
+    // since (the user clicked the host) or the window is gone (then to the
+    // host's window that holds ours).
+    void releaseFocus() override {
+        if (!holdsFocus_ || window_ == None) return;
+        holdsFocus_ = false;
+        Display* dpy = display_->get();
+        Window focus = None;
+        int revertTo = RevertToParent;
+        XGetInputFocus(dpy, &focus, &revertTo);
+        if (focus != window_) return;
+        if (previousFocus_ == None || previousFocus_ == PointerRoot || isViewable(previousFocus_))
+            XSetInputFocus(dpy, previousFocus_, previousRevertTo_, CurrentTime);
+        else if (isViewable(parent_))
+            XSetInputFocus(dpy, parent_, RevertToParent, CurrentTime);
+        XFlush(dpy);
     }
 
     unsigned long windowId() const override { return window_; }
 
 private:
-    void dispatch(XEvent& event, PixelArea& exposed) {
+    // False when the owner destroyed this window meanwhile.
+    bool dispatchQueued(int mode) {
+        Display* dpy = display_->get();
+        // The owner may destroy this window from inside any of its handlers.
+        std::shared_ptr<bool> alive = alive_;
+        while (window_ != None && XEventsQueued(dpy, mode) > 0) {
+            XEvent event;
+            XNextEvent(dpy, &event);
+            dispatch(event);
+            if (!*alive) return false;
+        }
+        return true;
+    }
+
+    void dispatch(XEvent& event) {
         if (event.xany.window != window_) return;
         switch (event.type) {
-            case Expose:
-                exposed.add(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
-                break;
             case ButtonPress: pressed(event.xbutton); break;
-            case ButtonRelease:
-                if (long bit = buttonBit(event.xbutton.button))
-                    owner_.platformMouseUp(CPoint(event.xbutton.x, event.xbutton.y),
-                                           bit | modifierBits(event.xbutton.state));
-                break;
+            case ButtonRelease: released(event.xbutton); break;
             case MotionNotify:
                 skipToLatestMotion(event);
-                owner_.platformMouseMoved(CPoint(event.xmotion.x, event.xmotion.y),
-                                          heldButtonBits(event.xmotion.state));
+                pointerAt(event.xmotion.x, event.xmotion.y, event.xmotion.state);
+                owner_.platformMouseMoved(lastWhere_, heldButtonBits(event.xmotion.state));
                 break;
             case EnterNotify:
                 // Where the pointer is now, though it has not moved yet inside.
-                owner_.platformMouseMoved(CPoint(event.xcrossing.x, event.xcrossing.y),
-                                          heldButtonBits(event.xcrossing.state));
+                pointerAt(event.xcrossing.x, event.xcrossing.y, event.xcrossing.state);
+                owner_.platformMouseMoved(lastWhere_, heldButtonBits(event.xcrossing.state));
                 break;
             case LeaveNotify:
+                // Another grab, or the end of ours without a release: the
+                // release will not come here.
+                if (event.xcrossing.mode != NotifyNormal && !releaseLostButtons()) return;
                 if (event.xcrossing.detail != NotifyInferior) owner_.platformMouseExited();
+                break;
+            case UnmapNotify:
+                // Hidden mid-press: the server ended our grab.
+                if (event.xunmap.window == window_) releaseLostButtons();
                 break;
             case KeyPress:
             case KeyRelease: key(event.xkey); break;
@@ -169,6 +199,7 @@ private:
                 // The host destroyed its window before closing the editor: ours
                 // went with it.
                 if (event.xdestroywindow.window == window_) {
+                    if (!releaseLostButtons()) return;
                     forgetWindow(false);
                     owner_.platformWindowGone();
                 }
@@ -187,9 +218,50 @@ private:
         }
         long bits = buttonBit(press.button);
         if (!bits) return;
+        // A button we saw go down is up by now, though its release never
+        // came: that press ends first, so that no gesture stays open.
+        if ((pressedButtons_ & ~press.state) && !releaseLostButtons(~press.state)) return;
+        pressedButtons_ |= buttonMask(press.button);
+        pointerAt(press.x, press.y, press.state);
         bits |= modifierBits(press.state);
         if (clicks_.press(press.button, press.time, press.x, press.y)) bits |= kDoubleClick;
         owner_.platformMouseDown(where, bits);
+    }
+
+    void released(const XButtonEvent& release) {
+        const long bit = buttonBit(release.button);
+        if (!bit) return;
+        pressedButtons_ &= ~buttonMask(release.button);
+        pointerAt(release.x, release.y, release.state);
+        owner_.platformMouseUp(lastWhere_, bit | modifierBits(release.state));
+    }
+
+    void pointerAt(int x, int y, unsigned int state) {
+        lastWhere_ = CPoint(x, y);
+        lastModifiers_ = modifierBits(state);
+    }
+
+    // The buttons among the pressed ones that the server says are up.
+    unsigned int releasedButtons() {
+        Window root, child;
+        int rootX, rootY, x, y;
+        unsigned int state = 0;
+        XQueryPointer(display_->get(), window_, &root, &child, &rootX, &rootY, &x, &y, &state);
+        return pressedButtons_ & ~state;
+    }
+
+    // Ends the presses of `which` buttons (masks) as if released where the
+    // pointer was last seen; false when the owner destroyed this window.
+    bool releaseLostButtons(unsigned int which = ~0u) {
+        std::shared_ptr<bool> alive = alive_;
+        for (unsigned int button = Button1; button <= Button3; ++button) {
+            const unsigned int mask = buttonMask(button);
+            if (!(pressedButtons_ & which & mask)) continue;
+            pressedButtons_ &= ~mask;
+            owner_.platformMouseUp(lastWhere_, buttonBit(button) | lastModifiers_);
+            if (!*alive) return false;
+        }
+        return true;
     }
 
     void key(XKeyEvent& event) {
@@ -221,6 +293,20 @@ private:
         if (copy_ && !area.empty()) copy_->copy(owner_.platformImage(), area.left, area.top, area.right, area.bottom);
     }
 
+    // Waits for the server's answer to everything sent; on errors the
+    // window is given up.
+    bool noErrorsSince(unsigned long errorsBefore) {
+        XSync(display_->get(), False);
+        if (display_->errorCount() == errorsBefore) return true;
+        forgetWindow(true);
+        return false;
+    }
+
+    bool isViewable(Window window) {
+        XWindowAttributes attributes;
+        return XGetWindowAttributes(display_->get(), window, &attributes) && attributes.map_state == IsViewable;
+    }
+
     // Whether the host destroyed its window (and so ours) since the last pump.
     bool destroyedMeanwhile() {
         if (window_ == None) return false;
@@ -241,18 +327,28 @@ private:
     const int width_;
     const int height_;
     Window window_ = None;
+    Window parent_ = None;
     std::unique_ptr<X11ImageCopy> copy_;
     DoubleClickDetector clicks_;
+    // Button masks of the presses passed on and not yet released.
+    unsigned int pressedButtons_ = 0;
+    CPoint lastWhere_;
+    long lastModifiers_ = 0;
+    // Who had the keyboard focus before a text field took it.
+    bool holdsFocus_ = false;
+    Window previousFocus_ = None;
+    int previousRevertTo_ = RevertToParent;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace
 
 std::unique_ptr<PlatformWindow> createX11Window(void* parent, const CRect& size, PlatformWindowOwner& owner) {
-    if (!parent) return nullptr;
+    const uintptr_t parentId = reinterpret_cast<uintptr_t>(parent);
+    if (parentId == 0 || parentId > kMaxResourceId) return nullptr;
     auto display = std::make_unique<X11Display>();
     if (!display->valid()) return nullptr;
     auto window = std::make_unique<X11Window>(std::move(display), size, owner);
-    if (!window->create(static_cast<Window>(reinterpret_cast<uintptr_t>(parent)))) return nullptr;
+    if (!window->create(static_cast<Window>(parentId))) return nullptr;
     return window;
 }
