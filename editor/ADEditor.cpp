@@ -61,7 +61,12 @@ CParamDisplay* ADEditor::display(int parameter) const {
 float ADEditor::effectParameter(VstInt32 index) const { return effect ? effect->getParameter(index) : 0.0f; }
 
 bool ADEditor::open(void* parentWindow) {
-    if (frame) return true;  // already open
+    if (frame) {
+        // Open in that parent with its window still there: nothing to do.
+        // Another parent, or a window gone with its parent: a new window.
+        if (parentWindow == systemWindow && frame->hasPlatformWindow()) return true;
+        close();
+    }
     AEffGUIEditor::open(parentWindow);
     takeWindowThread();
     // Changes from now on are read back from the effect below or in idle.
@@ -191,12 +196,15 @@ void ADEditor::applyParameter(VstInt32 index) {
 
 void ADEditor::valueChanged(CControl* control) {
     if (!control) return;
-    CPresetSystemEditor::valueChanged(control);
+    // Read first: the preset section's command may make the host close the
+    // window, and the control is not touched after that.
     const long tag = control->getTag();
+    const float value = control->getValue();
+    CPresetSystemEditor::valueChanged(control);
     if (tag >= 0 && tag < kNumParameters) {
         if (auto* fx = dynamic_cast<AudioEffectX*>(effect))
-            fx->setParameterAutomated(static_cast<VstInt32>(tag), control->getValue());
+            fx->setParameterAutomated(static_cast<VstInt32>(tag), value);
     } else if (tag >= 8 && tag <= 10) {
-        if (effect) effect->setParameter(static_cast<VstInt32>(tag), control->getValue());
+        if (effect) effect->setParameter(static_cast<VstInt32>(tag), value);
     }
 }

@@ -27,7 +27,9 @@ public:
     explicit ADEditor(AudioEffect* effect);
     ~ADEditor() override;
 
-    // False, with nothing left behind, when no window can be made.
+    // False, with nothing left behind, when no window can be made. Open
+    // already: the same parent with its window changes nothing; another
+    // parent, or a window gone with its parent, gets the window made anew.
     bool open(void* parentWindow) override;
     void close() override;
     void idle() override;

@@ -122,8 +122,10 @@ void CPresetSystemEditor::close() {
 
 void CPresetSystemEditor::idle() {
     if (frame && !inIdleStuff && programsPending_.exchange(false, std::memory_order_acquire)) showPrograms();
-    if (frame && dialogs_ && !inIdleStuff && dialogs_->poll() == PresetFileDialogs::Result::loaded)
-        frame->setDirty();  // another preset or bank: redraw the whole window
+    // Another preset or bank: the whole window is redrawn, unless the host
+    // closed it as it was told of the new sound.
+    if (frame && dialogs_ && !inIdleStuff && dialogs_->poll() == PresetFileDialogs::Result::loaded && frame)
+        frame->setDirty();
     AEffGUIEditor::idle();
 }
 

@@ -9,12 +9,7 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect) {
     if (effect) effect->setEditor(this);
 }
 
-AEffGUIEditor::~AEffGUIEditor() {
-    if (frame) {
-        frame->close();
-        frame = nullptr;
-    }
-}
+AEffGUIEditor::~AEffGUIEditor() { AEffGUIEditor::close(); }
 
 bool AEffGUIEditor::getRect(ERect** out) {
     if (!out) return false;
@@ -28,11 +23,13 @@ bool AEffGUIEditor::open(void* parentWindow) {
 }
 
 void AEffGUIEditor::close() {
-    if (frame) {
-        frame->close();
-        frame = nullptr;
-    }
+    // Closed before the frame goes: its views may call the host as they go
+    // (a gesture cut short ends), and a host that closes the editor again
+    // from there finds it closed.
+    CFrame* closing = frame;
+    frame = nullptr;
     systemWindow = nullptr;
+    if (closing) closing->close();
 }
 
 void AEffGUIEditor::idle() {

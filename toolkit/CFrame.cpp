@@ -39,6 +39,18 @@ std::vector<CRect> mergeOverlapping(std::vector<CRect> areas) {
 
 }  // namespace
 
+// Keeps the frame, and so every view in it, alive while an event is handled.
+class CFrame::Handling {
+public:
+    explicit Handling(CFrame& frame) : frame_(frame) { frame_.remember(); }
+    ~Handling() { frame_.forget(); }
+    Handling(const Handling&) = delete;
+    Handling& operator=(const Handling&) = delete;
+
+private:
+    CFrame& frame_;
+};
+
 CFrame::CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor)
     : CViewContainer(size), editor_(editor) {
     frame_ = this;
@@ -62,6 +74,8 @@ CFrame::~CFrame() {
 }
 
 void CFrame::close() {
+    if (closed_) return;
+    closed_ = true;
     platformWindow_.reset();
     forget();
 }
@@ -73,11 +87,13 @@ bool CFrame::isTypeOf(const char* name) const {
 }
 
 void CFrame::idle() {
+    if (closed_) return;
+    Handling handling(*this);
     if (platformWindow_) {
         platformWindow_->pumpEvents();
         releaseGoneWindow();
     }
-    updateDirtyViews();
+    if (!closed_) updateDirtyViews();
 }
 
 void CFrame::releaseGoneWindow() {
@@ -223,10 +239,13 @@ void CFrame::updateMouseOver(const CPoint& where, long buttons) {
 }
 
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const long& buttons) {
+    if (closed_) return kMouseEventNotHandled;
+    Handling handling(*this);
     mouse_ = where;
     mouseKnown_ = true;
-    // A click anywhere else ends keyboard editing.
+    // A click anywhere else ends keyboard editing (and may close the window).
     if (focusView_ && !focusView_->getFrameRect().pointInside(where)) setFocusView(nullptr);
+    if (closed_) return kMouseEventNotHandled;
     CMouseEventResult result = kMouseEventNotHandled;
     if (modalView_) {
         if (!modalView_->hitTest(where, buttons)) return kMouseEventNotHandled;
@@ -241,6 +260,8 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const long& buttons) {
 }
 
 CMouseEventResult CFrame::onMouseUp(CPoint& where, const long& buttons) {
+    if (closed_) return kMouseEventNotHandled;
+    Handling handling(*this);
     mouse_ = where;
     mouseKnown_ = true;
     CMouseEventResult result = kMouseEventNotHandled;
@@ -253,11 +274,13 @@ CMouseEventResult CFrame::onMouseUp(CPoint& where, const long& buttons) {
         result = CViewContainer::onMouseUp(where, buttons);
     }
     // Enter and exit events wait while a press is tracked.
-    updateMouseOver(where, buttons & ~kButtonMask);
+    if (!closed_) updateMouseOver(where, buttons & ~kButtonMask);
     return result;
 }
 
 CMouseEventResult CFrame::onMouseMoved(CPoint& where, const long& buttons) {
+    if (closed_) return kMouseEventNotHandled;
+    Handling handling(*this);
     mouse_ = where;
     mouseKnown_ = true;
     if (modalMouseDown_) {
@@ -267,6 +290,7 @@ CMouseEventResult CFrame::onMouseMoved(CPoint& where, const long& buttons) {
     if (mouseDownView_) return CViewContainer::onMouseMoved(where, buttons);
     if (pressSwallowed_ && (buttons & kButtonMask)) return kMouseEventNotHandled;
     updateMouseOver(where, buttons);
+    if (closed_) return kMouseEventNotHandled;
     if (modalView_) {
         if (!modalView_->hitTest(where, buttons)) return kMouseEventNotHandled;
         CPoint p = where;
@@ -276,6 +300,8 @@ CMouseEventResult CFrame::onMouseMoved(CPoint& where, const long& buttons) {
 }
 
 CMouseEventResult CFrame::onMouseExited(CPoint& where, const long& buttons) {
+    if (closed_) return kMouseEventNotHandled;
+    Handling handling(*this);
     mouseKnown_ = false;
     if (isCapturing() || !mouseOverView_) return kMouseEventHandled;
     CView* old = mouseOverView_;
@@ -286,6 +312,8 @@ CMouseEventResult CFrame::onMouseExited(CPoint& where, const long& buttons) {
 }
 
 bool CFrame::onWheel(const CPoint& where, const float& distance, const long& buttons) {
+    if (closed_) return false;
+    Handling handling(*this);
     mouse_ = where;
     mouseKnown_ = true;
     if (modalView_) return modalView_->hitTest(where, buttons) && modalView_->onWheel(where, distance, buttons);
@@ -293,16 +321,21 @@ bool CFrame::onWheel(const CPoint& where, const float& distance, const long& but
 }
 
 long CFrame::onKeyDown(VstKeyCode& key) {
+    if (closed_) return -1;
+    Handling handling(*this);
     if (modalView_) return modalView_->onKeyDown(key);
     return focusView_ ? focusView_->onKeyDown(key) : -1;
 }
 
 long CFrame::onKeyUp(VstKeyCode& key) {
+    if (closed_) return -1;
+    Handling handling(*this);
     if (modalView_) return modalView_->onKeyUp(key);
     return focusView_ ? focusView_->onKeyUp(key) : -1;
 }
 
 void CFrame::platformMouseDown(CPoint where, long buttons) {
+    Handling handling(*this);
     updateMouseOver(where, buttons);
     onMouseDown(where, buttons);
 }

@@ -7,6 +7,11 @@
 //
 // A modal view lies over everything: while it is set, mouse-down events go
 // only to it and only when they fall inside it, and keys go to it.
+//
+// A handler may close the frame (a host closing the window from inside a
+// request that a click made). The window goes at once; the frame and its
+// views last until the event's handling returns, and the rest of that event
+// goes to no other view.
 #pragma once
 
 #include <memory>
@@ -22,8 +27,9 @@ public:
     // systemWindow: the host's parent window, or null for an off-screen frame.
     CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
 
-    // Removes and destroys every view and the window, then releases the
-    // creator's reference.
+    // Destroys the window and releases the creator's reference; the views
+    // go with the frame (at once, or when the event being handled returns).
+    // Closing again, while it lasts, does nothing.
     void close();
 
     VSTGUIEditorInterface* getEditor() const { return editor_; }
@@ -77,6 +83,7 @@ private:
     void updateMouseOver(const CPoint& where, long buttons);
     bool isCapturing() const { return modalMouseDown_ || mouseDownView_ != nullptr; }
     void releaseGoneWindow();
+    class Handling;
 
     // PlatformWindowOwner
     void platformMouseDown(CPoint where, long buttons) override;
@@ -93,6 +100,7 @@ private:
     cairo_surface_t* image_ = nullptr;
     std::unique_ptr<PlatformWindow> platformWindow_;
     bool windowGone_ = false;
+    bool closed_ = false;
     std::vector<CRect> invalidAreas_;
     CView* modalView_ = nullptr;
     bool modalMouseDown_ = false;

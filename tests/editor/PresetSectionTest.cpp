@@ -259,4 +259,18 @@ TEST_F(PresetSectionTest, ClosingTheWindowEndsAnOpenDialog) {
     EXPECT_FALSE(editor()->isFileDialogOpen());
 }
 
+// A host that closes the window when told of the sound a file brought.
+TEST_F(PresetSectionTest, HostClosingTheWindowAsALoadedPresetIsShown) {
+    const std::string file = fakes.dir() + "/mine.arp";
+    fakes.install("zenity", file + "\n");
+    click(17, 233);
+    waitForDialog();
+    click(82, 233);
+    closeDuring(audioMasterUpdateDisplay);
+    waitForDialog();
+    closeDuring(-1);
+    EXPECT_FALSE(editor()->isOpen());
+    EXPECT_TRUE(open());
+}
+
 }  // namespace

@@ -252,6 +252,41 @@ TEST(FrameEditor, ControlGesturesReachTheEditor) {
 
 namespace {
 
+// Closes its frame from inside a press, as a host closes the window from
+// inside a request that the press made, then goes on with the gesture.
+class ClosingButton : public CControl {
+public:
+    ClosingButton(const CRect& r, std::vector<std::string>& log) : CControl(r, nullptr, 7), log_(log) {}
+    ~ClosingButton() override { log_.push_back("destroyed"); }
+    CMouseEventResult onMouseDown(CPoint&, const long&) override {
+        beginEdit();
+        frame_->close();
+        log_.push_back("closed");
+        invalid();
+        endEdit();
+        return kMouseEventHandled;
+    }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+}  // namespace
+
+TEST(FrameLifetime, ClosedInsideAnEventItLastsUntilTheEventIsHandled) {
+    // Run under AddressSanitizer.
+    RecordingEditor editor;
+    std::vector<std::string> log;
+    auto* frame = new CFrame(CRect(0, 0, 100, 100), nullptr, &editor);
+    frame->addView(new ClosingButton(CRect(0, 0, 10, 10), log));
+    CPoint p(5, 5);
+    frame->onMouseDown(p, kLButton);
+    EXPECT_THAT(log, ElementsAre("closed", "destroyed"));
+    EXPECT_THAT(editor.log, ElementsAre(7, -7)) << "the gesture ends with the editor told";
+}
+
+namespace {
+
 // Stands for another thread that sets the value while the control is drawn.
 class ChangedWhileDrawn : public CControl {
 public:
