@@ -84,18 +84,24 @@ const Extreme kShortest{"shortest", reference::formulas::transposition(48), refe
 const Extreme kLongest{"longest", reference::formulas::transposition(0), reference::formulas::tuningRatio(0.0f),
                        1.0f};
 
-class ExtremeDelays : public ::testing::TestWithParam<std::tuple<float, bool>> {};
+// Both engines ringing at the rate and extreme of the test's parameters.
+class ExtremeDelays : public ::testing::TestWithParam<std::tuple<float, bool>> {
+protected:
+    ExtremeDelays() {
+        setUpRinging(twins);
+        twins.setSampleRate(rate);
+        twins.setTransposition(setting.transposition);
+        twins.setTuningTarget(setting.tuning);
+        twins.setDetuneTarget(setting.detune);
+        twins.reset();
+    }
 
-TEST_P(ExtremeDelays, MatchTheReferenceWithEveryIndexWrappingAtEveryOffset) {
     const float rate = std::get<0>(GetParam());
     const Extreme& setting = std::get<1>(GetParam()) ? kShortest : kLongest;
     Twins twins;
-    setUpRinging(twins);
-    twins.setSampleRate(rate);
-    twins.setTransposition(setting.transposition);
-    twins.setTuningTarget(setting.tuning);
-    twins.setDetuneTarget(setting.detune);
-    twins.reset();
+};
+
+TEST_P(ExtremeDelays, MatchTheReferenceWithEveryIndexWrappingAtEveryOffset) {
 
     SignalSource source(Signal::Noise, 12);
     Random random(static_cast<std::uint32_t>(rate));
@@ -129,15 +135,6 @@ INSTANTIATE_TEST_SUITE_P(CommonRates, ExtremeDelays,
 // With values in 0..1 at the common rates, still strings run in groups:
 // all but the samples before each wrap of the ring and the first block.
 TEST_P(ExtremeDelays, StillStringsRunInGroups) {
-    const float rate = std::get<0>(GetParam());
-    const Extreme& setting = std::get<1>(GetParam()) ? kShortest : kLongest;
-    Twins twins;
-    setUpRinging(twins);
-    twins.setSampleRate(rate);
-    twins.setTransposition(setting.transposition);
-    twins.setTuningTarget(setting.tuning);
-    twins.setDetuneTarget(setting.detune);
-    twins.reset();
     SignalSource source(Signal::Noise, 3);
     std::vector<float> left(512), right(512);
     constexpr long kBlocks = 200;
