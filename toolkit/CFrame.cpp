@@ -76,6 +76,8 @@ CFrame::~CFrame() {
 void CFrame::close() {
     if (closed_) return;
     closed_ = true;
+    // The typed text is taken, while the views and the window still exist.
+    setFocusView(nullptr);
     platformWindow_.reset();
     forget();
 }
@@ -205,7 +207,10 @@ void CFrame::setFocusView(CView* view) {
 
 void CFrame::onViewRemoved(CView* view) {
     if (view == mouseOverView_) mouseOverView_ = nullptr;
-    if (view == focusView_) focusView_ = nullptr;
+    if (view == focusView_) {
+        focusView_ = nullptr;  // a popup closed
+        if (platformWindow_) platformWindow_->releaseFocus();
+    }
     if (view == mouseDownView_) mouseDownView_ = nullptr;
 }
 
@@ -349,6 +354,12 @@ void CFrame::platformMouseExited() {
 }
 
 void CFrame::platformWheel(CPoint where, float distance, long buttons) { onWheel(where, distance, buttons); }
+
+void CFrame::platformFocusLost() {
+    if (closed_) return;
+    Handling handling(*this);
+    setFocusView(nullptr);
+}
 
 bool CFrame::platformKeyDown(const VstKeyCode& key) {
     VstKeyCode copy = key;

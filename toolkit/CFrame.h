@@ -27,9 +27,10 @@ public:
     // systemWindow: the host's parent window, or null for an off-screen frame.
     CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
 
-    // Destroys the window and releases the creator's reference; the views
-    // go with the frame (at once, or when the event being handled returns).
-    // Closing again, while it lasts, does nothing.
+    // Ends keyboard editing as a click elsewhere does, destroys the window
+    // and releases the creator's reference; the views go with the frame (at
+    // once, or when the event being handled returns). Closing again, while
+    // it lasts, does nothing.
     void close();
 
     VSTGUIEditorInterface* getEditor() const { return editor_; }
@@ -50,7 +51,9 @@ public:
     bool setModalView(CView* view);
     CView* getModalView() const { return modalView_; }
 
-    // The view that receives keys; the previous one loses focus.
+    // The view that receives keys; the previous one loses focus. The window
+    // holds the keyboard focus while there is a focus view, and loses the
+    // view when it loses the focus (the host hid the window, say).
     void setFocusView(CView* view);
     CView* getFocusView() const { return focusView_; }
 
@@ -95,6 +98,7 @@ private:
     bool platformKeyUp(const VstKeyCode& key) override;
     cairo_surface_t* platformImage() override { return image_; }
     void platformWindowGone() override { windowGone_ = true; }
+    void platformFocusLost() override;
 
     VSTGUIEditorInterface* editor_;
     cairo_surface_t* image_ = nullptr;

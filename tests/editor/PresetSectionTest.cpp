@@ -143,6 +143,16 @@ TEST_F(PresetSectionTest, NameFieldKeepsTwentyFourCharacters) {
     EXPECT_EQ(programName(0), "abcdefghijklmnopqrstuvwx");
 }
 
+// The host closes the window mid-rename: the typed name is taken, as a
+// click elsewhere takes it.
+TEST_F(PresetSectionTest, ClosingTheWindowMidRenameKeepsTheName) {
+    click(150, 240);
+    VstKeyCode key{'Z', 0, 0};
+    frame()->onKeyDown(key);
+    close();
+    EXPECT_EQ(programName(0), "DefaultZ");
+}
+
 TEST_F(PresetSectionTest, DefaultPresetIsStoredByDoubleClickAndClearedWithCtrl) {
     const std::string value = stored("DefaultPreset");
     click(50, 234);

@@ -43,8 +43,9 @@ protected:
         return count;
     }
 
-    offscreen::Frame frame;
+    // Outlives the frame, as an editor does: closing it ends editing.
     offscreen::RecordingListener listener;
+    offscreen::Frame frame;
     CTextEdit* edit = nullptr;
 };
 

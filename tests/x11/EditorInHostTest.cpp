@@ -1,8 +1,9 @@
 // The whole plug-in in a host's window on a private X server, driven through
 // its dispatcher as a host drives it, by a host that idles late, hides its
-// window mid-gesture and keeps its own keyboard shortcuts.
+// window mid-gesture or mid-rename and keeps its own keyboard shortcuts.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,10 @@
 #include "editor/EditorLayout.h"
 #include "tests/support/Plugin.h"
 #include "toolkit/CFrame.h"
+#include "toolkit/COptionMenuPopup.h"
+#include "toolkit/CTextEdit.h"
+
+#include <X11/keysym.h>
 
 #include "X11TestSupport.h"
 #include "XvfbServer.h"
@@ -45,6 +50,32 @@ protected:
     CFrame* frame() const { return static_cast<ADEditor*>(plugin->getEditor())->getFrame(); }
     std::string id() const { return std::to_string(frame()->getPlatformWindowId()); }
     Window focusedWindow() const { return ::focusedWindow(host->get()); }
+    Window ours() const { return frame()->getPlatformWindowId(); }
+    void focus(Window window) {
+        XSetInputFocus(host->get(), window, RevertToParent, CurrentTime);
+        XSync(host->get(), False);
+    }
+    bool idleUntil(const std::function<bool()>& done) {
+        return eventually(done, [this] { idle(); });
+    }
+    std::string programName() {
+        char name[kVstMaxProgNameLen + 1] = {};
+        dispatch(effect, effGetProgramName, 0, 0, name);
+        return name;
+    }
+    CTextEdit* nameField() const { return static_cast<ADEditor*>(plugin->getEditor())->nameField(); }
+    // As a user starts renaming: a click in the field, which takes the keyboard.
+    void clickNameField() {
+        const layout::Box field = layout::kNameField;
+        XDOTOOL("mousemove", "--window", id(), middleX(field), middleY(field), "click", "1");
+        ASSERT_TRUE(idleUntil([this] { return focusedWindow() == ours(); })) << "the keyboard is ours";
+    }
+    // The next key the host's window received, or NoSymbol.
+    KeySym hostKeyPress() {
+        XEvent event;
+        if (!XCheckTypedWindowEvent(host->get(), parent, KeyPress, &event)) return NoSymbol;
+        return XLookupKeysym(&event.xkey, 0);
+    }
 
     std::unique_ptr<HostDisplay> host;
     Window parent = None;
@@ -83,18 +114,81 @@ TEST_F(EditorInHostTest, ADragCutShortByTheHostEndsItsEdit) {
     EXPECT_EQ(fakeHost.count(audioMasterEndEdit), 2);
 }
 
+// --- The keyboard, shared with the host -----------------------------------
+
 // After a rename the host's shortcuts (space: play) work again.
 TEST_F(EditorInHostTest, RenamingGivesTheKeyboardBackToTheHost) {
     ASSERT_TRUE(open(parent));
-    XSetInputFocus(host->get(), parent, RevertToParent, CurrentTime);
-    XSync(host->get(), False);
-    const layout::Box field = layout::kNameField;
-    XDOTOOL("mousemove", "--window", id(), middleX(field), middleY(field), "click", "1");
-    ASSERT_TRUE(eventually([this] { return focusedWindow() == frame()->getPlatformWindowId(); }, [this] { idle(); }));
+    focus(parent);
+    clickNameField();
     XDOTOOL("key", "--repeat", "30", "BackSpace");
     XDOTOOL("key", "P", "l", "u", "c", "k", "Return");
-    ASSERT_TRUE(eventually([this] { return focusedWindow() == parent; }, [this] { idle(); }));
-    char name[kVstMaxProgNameLen + 1] = {};
-    dispatch(effect, effGetProgramName, 0, 0, name);
-    EXPECT_STREQ(name, "Pluck");
+    ASSERT_TRUE(idleUntil([this] { return focusedWindow() == parent; }));
+    EXPECT_EQ(programName(), "Pluck");
+}
+
+// The host hides its window (rather than closing the editor) mid-rename:
+// the keyboard went with it, so the rename ends as a click elsewhere ends
+// it, and once shown again a click in the field renames again.
+TEST_F(EditorInHostTest, HidingTheWindowMidRenameEndsItAndAClickRenamesAgain) {
+    ASSERT_TRUE(open(parent));
+    focus(parent);
+    const std::string before = programName();
+    clickNameField();
+    XDOTOOL("key", "BackSpace", "X");
+    ASSERT_TRUE(idleUntil([&] { return nameField()->getString() == before.substr(0, before.size() - 1) + "X"; }));
+    XUnmapWindow(host->get(), parent);
+    XSync(host->get(), False);
+    ASSERT_TRUE(idleUntil([this] { return !nameField()->isEditingText(); })) << "no caret left behind";
+    EXPECT_EQ(programName(), nameField()->getString()) << "the typed text is taken";
+
+    XMapWindow(host->get(), parent);
+    focus(parent);
+    clickNameField();
+    EXPECT_TRUE(nameField()->isEditingText());
+    XDOTOOL("key", "BackSpace", "Y", "Return");
+    EXPECT_TRUE(idleUntil([&] { return programName() == before.substr(0, before.size() - 1) + "Y"; }));
+    EXPECT_TRUE(idleUntil([this] { return focusedWindow() == parent; }));
+}
+
+// Nobody had the keyboard before the rename: it ends with the host's
+// window, not with nobody. The pointer's focus is restored as it was.
+TEST_F(EditorInHostTest, KeyboardOfNobodyBeforeARenameEndsWithTheHost) {
+    ASSERT_TRUE(open(parent));
+    focus(None);
+    clickNameField();
+    XDOTOOL("key", "Return");
+    EXPECT_TRUE(idleUntil([this] { return focusedWindow() == parent; }));
+
+    focus(PointerRoot);
+    clickNameField();
+    XDOTOOL("key", "Return");
+    EXPECT_TRUE(idleUntil([this] { return focusedWindow() == PointerRoot; }));
+}
+
+// With the host's window focused and the pointer over the editor, keys
+// reach the host's window (which passes them on as effEditKeyDown), also
+// after the program list, which held the keyboard for its arrow keys.
+TEST_F(EditorInHostTest, KeysUnderThePointerReachTheHostsWindow) {
+    ASSERT_TRUE(open(parent));
+    XSelectInput(host->get(), parent, KeyPressMask);
+    focus(parent);
+    const layout::Box knob = layout::kKnobs[0].rect;
+    XDOTOOL("mousemove", "--window", id(), middleX(knob), middleY(knob), "key", "space");
+    EXPECT_TRUE(idleUntil([this] { return hostKeyPress() == XK_space; }));
+    EXPECT_EQ(dispatch(effect, effEditKeyDown, ' ', VKEY_SPACE), 0) << "not the editor's: the host plays";
+
+    const layout::Box menu = layout::kProgramMenu;
+    XDOTOOL("mousemove", "--window", id(), middleX(menu), middleY(menu), "click", "1");
+    ASSERT_TRUE(idleUntil([this] { return focusedWindow() == ours(); })) << "the list's arrow keys";
+    auto* list = dynamic_cast<COptionMenuPopup*>(frame()->getModalView());
+    ASSERT_NE(list, nullptr);
+    const CRect row = list->getEntryRect(2);
+    XDOTOOL("mousemove", "--window", id(), std::to_string(int(row.left + 2)), std::to_string(int(row.top + 2)),
+            "click", "1");
+    ASSERT_TRUE(idleUntil([this] { return frame()->getModalView() == nullptr; }));
+    EXPECT_EQ(plugin->getCurrentProgram(), 2);
+    EXPECT_TRUE(idleUntil([this] { return focusedWindow() == parent; }));
+    XDOTOOL("key", "space");
+    EXPECT_TRUE(idleUntil([this] { return hostKeyPress() == XK_space; }));
 }

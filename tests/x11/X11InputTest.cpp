@@ -142,6 +142,33 @@ TEST_F(X11WindowTest, FocusGoesBackToWhoHadIt) {
     EXPECT_TRUE(eventually([&] { return focusedWindow() == hostOther; }));
 }
 
+// Another window taking the focus ends it for good: the owner hears it
+// once and nothing is given back. Focus given back and taken again before
+// a pump is still ours, though its old FocusOut comes late.
+TEST_F(X11WindowTest, FocusTakenElsewhereIsLostOnce) {
+    open();
+    const Window hostOther = host->createParent(10, 10);
+    XSetInputFocus(host->get(), parent, RevertToParent, CurrentTime);
+    XSync(host->get(), False);
+    window->takeFocus();
+    window->releaseFocus();
+    window->takeFocus();
+    ASSERT_TRUE(eventually([this] { return focusedWindow() == window->windowId(); }));
+    // A click after the focus changes: once it is in, they have all been pumped.
+    XDOTOOL("mousemove", "--window", id(), "10", "10", "click", "1");
+    ASSERT_TRUE(pumpUntil([this] { return hasKind(owner, OwnerEvent::Up); }));
+    EXPECT_TRUE(owner.of(OwnerEvent::FocusLost).empty());
+
+    XSetInputFocus(host->get(), hostOther, RevertToParent, CurrentTime);
+    XSync(host->get(), False);
+    ASSERT_TRUE(pumpUntil([this] { return hasKind(owner, OwnerEvent::FocusLost); }));
+    window->releaseFocus();
+    XDOTOOL("click", "1");
+    ASSERT_TRUE(pumpUntil([this] { return hasKind(owner, OwnerEvent::Up, 2); }));
+    EXPECT_EQ(owner.of(OwnerEvent::FocusLost).size(), 1u);
+    EXPECT_EQ(focusedWindow(), hostOther);
+}
+
 TEST_F(X11WindowTest, TypedKeysArriveAsVstKeyCodes) {
     open();
     window->takeFocus();

@@ -61,6 +61,8 @@ void FakeOwner::platformWindowGone() {
     if (onGone) onGone();
 }
 
+void FakeOwner::platformFocusLost() { events.push_back({OwnerEvent::FocusLost, {}}); }
+
 std::vector<uint32_t> imagePixels(cairo_surface_t* image) {
     cairo_surface_flush(image);
     const unsigned char* data = cairo_image_surface_get_data(image);

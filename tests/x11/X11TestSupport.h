@@ -13,7 +13,7 @@
 #include "toolkit/platform/PlatformWindow.h"
 
 struct OwnerEvent {
-    enum Kind { Down, Moved, Up, Exited, Wheel, KeyDown, KeyUp, Gone } kind;
+    enum Kind { Down, Moved, Up, Exited, Wheel, KeyDown, KeyUp, Gone, FocusLost } kind;
     CPoint where;
     long buttons = 0;
     float distance = 0;
@@ -46,6 +46,7 @@ public:
     bool platformKeyUp(const VstKeyCode& key) override;
     cairo_surface_t* platformImage() override;
     void platformWindowGone() override;
+    void platformFocusLost() override;
 };
 
 // 0xRRGGBB of an ARGB32 image, row by row.

@@ -28,6 +28,9 @@ public:
     virtual cairo_surface_t* platformImage() = 0;
     // The window system destroyed the window (its parent went away first).
     virtual void platformWindowGone() = 0;
+    // The keyboard focus the window took went elsewhere (another window took
+    // it, or the host hid its window): the window no longer holds it.
+    virtual void platformFocusLost() = 0;
 };
 
 class PlatformWindow {
@@ -38,10 +41,12 @@ public:
     // Handles every pending window-system event; called from the frame's idle.
     virtual void pumpEvents() = 0;
     // Keyboard focus to the window (a text field was clicked), remembering
-    // who had it.
+    // who had it. Only while it holds the focus does the window take keys;
+    // otherwise they go to the host, which may pass them on (effEditKeyDown).
     virtual void takeFocus() = 0;
-    // Keyboard editing ended: the focus goes back to who had it before, if
-    // it is still ours. A window that never takes it has nothing to give.
+    // Keyboard editing ended: the focus goes back to who had it before (or
+    // to the host's window when that was nobody), if it is still ours. A
+    // window that never takes it has nothing to give.
     virtual void releaseFocus() {}
     // The window's id (an X11 window), for dialogs that attach to it.
     virtual unsigned long windowId() const = 0;

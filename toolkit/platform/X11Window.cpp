@@ -23,8 +23,11 @@
 namespace {
 
 constexpr long kEventMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
-                            LeaveWindowMask | KeyPressMask | KeyReleaseMask | StructureNotifyMask |
-                            FocusChangeMask;
+                            LeaveWindowMask | StructureNotifyMask | FocusChangeMask;
+// Keys only while a text field or a popup holds the focus: a window that
+// selects them keeps them from its ancestors, and with the pointer over us
+// the host's shortcuts (space: play) would never reach the host's window.
+constexpr long kKeyMask = KeyPressMask | KeyReleaseMask;
 
 // X resource ids have 29 bits. Xlib cuts larger values (a pointer, say) to
 // 32 bits, which may name somebody else's window.
@@ -129,22 +132,20 @@ public:
             previousRevertTo_ = revertTo;
         }
         holdsFocus_ = true;
+        XSelectInput(dpy, window_, kEventMask | kKeyMask);
         XSetInputFocus(dpy, window_, RevertToParent, CurrentTime);
         XFlush(dpy);
     }
 
     // Back to the window that had it before, unless the focus has moved on
-    // since (the user clicked the host) or the window is gone (then to the
-    // host's window that holds ours).
+    // since (the user clicked the host). Nobody, or a window gone meanwhile,
+    // would leave the keyboard dead: then the host's window that holds ours.
     void releaseFocus() override {
         if (!holdsFocus_ || window_ == None) return;
-        holdsFocus_ = false;
+        stopTakingKeys();
         Display* dpy = display_->get();
-        Window focus = None;
-        int revertTo = RevertToParent;
-        XGetInputFocus(dpy, &focus, &revertTo);
-        if (focus != window_) return;
-        if (previousFocus_ == None || previousFocus_ == PointerRoot || isViewable(previousFocus_))
+        if (focusedWindow() != window_) return;
+        if (previousFocus_ == PointerRoot || (previousFocus_ != None && isViewable(previousFocus_)))
             XSetInputFocus(dpy, previousFocus_, previousRevertTo_, CurrentTime);
         else if (isViewable(parent_))
             XSetInputFocus(dpy, parent_, RevertToParent, CurrentTime);
@@ -195,6 +196,7 @@ private:
                 break;
             case KeyPress:
             case KeyRelease: key(event.xkey); break;
+            case FocusOut: focusOut(event.xfocus); break;
             case DestroyNotify:
                 // The host destroyed its window before closing the editor: ours
                 // went with it.
@@ -275,6 +277,32 @@ private:
             owner_.platformKeyDown(*code);
         else
             owner_.platformKeyUp(*code);
+    }
+
+    // The focus went elsewhere for good: the host's window was hidden (the
+    // server moved the focus away from our unviewable window) or another
+    // window took it. Moves within our window, the pointer's own focus
+    // events and a passing keyboard grab (the focus comes back after it)
+    // are none of that, nor is an old event from a focus given back and
+    // taken again since.
+    void focusOut(const XFocusChangeEvent& event) {
+        if (!holdsFocus_ || event.detail == NotifyInferior || event.detail == NotifyPointer ||
+            event.mode == NotifyGrab || focusedWindow() == window_)
+            return;
+        stopTakingKeys();  // nothing to give back: somebody else has it
+        owner_.platformFocusLost();
+    }
+
+    void stopTakingKeys() {
+        holdsFocus_ = false;
+        XSelectInput(display_->get(), window_, kEventMask);
+    }
+
+    Window focusedWindow() {
+        Window focus = None;
+        int revertTo = RevertToParent;
+        XGetInputFocus(display_->get(), &focus, &revertTo);
+        return focus;
     }
 
     // Hosts pump at 15-25 Hz: a drag delivers many motions per pump, and only
