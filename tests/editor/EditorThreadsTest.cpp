@@ -18,27 +18,32 @@ using namespace editortest;
 
 namespace {
 
-class EditorThreads : public EditorTest {};
+class EditorThreads : public EditorTest {
+protected:
+    // Opens, idles and closes the window at least `rounds` times while
+    // `hostCall` runs on another thread, until that has run `calls` times.
+    template <class HostCall>
+    void openAndCloseWhile(HostCall hostCall, int rounds, int calls) {
+        std::atomic<bool> done{false};
+        std::atomic<int> made{0};
+        std::thread other([&] {
+            while (!done.load() || made.load() < calls) hostCall(made.fetch_add(1));
+        });
+        for (int round = 0; round < rounds || made.load() < calls; ++round) {
+            EXPECT_TRUE(open());
+            for (int i = 0; i < 3; ++i) idle();
+            close();
+        }
+        done = true;
+        other.join();
+    }
+};
 
 TEST_F(EditorThreads, AutomationWhileTheWindowOpensAndCloses) {
-    std::atomic<bool> done{false};
-    std::atomic<int> changes{0};
-    std::thread automationThread([&] {
-        std::mt19937 random(7);
-        std::uniform_int_distribution<int> index(0, 7);
-        std::uniform_real_distribution<float> value(0.0f, 1.0f);
-        while (!done.load() || changes.load() < 2000) {
-            automate(index(random), value(random));
-            changes.fetch_add(1);
-        }
-    });
-    for (int round = 0; round < 200 || changes.load() < 2000; ++round) {
-        ASSERT_TRUE(open());
-        for (int i = 0; i < 3; ++i) idle();
-        close();
-    }
-    done = true;
-    automationThread.join();
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> index(0, 7);
+    std::uniform_real_distribution<float> value(0.0f, 1.0f);
+    openAndCloseWhile([&](int) { automate(index(random), value(random)); }, 200, 2000);
 
     // The last values, whatever thread set them, show after one idle: the
     // button and the LED on at 0.7, off at 0.3.
@@ -66,28 +71,18 @@ TEST_F(EditorThreads, StatesAndNamesWhileTheWindowOpensAndCloses) {
     void* data = nullptr;
     ASSERT_EQ(dispatch(effGetChunk, 0, 0, &data), 368);
     const std::vector<char> state(static_cast<const char*>(data), static_cast<const char*>(data) + 368);
-    std::atomic<bool> done{false};
-    std::atomic<int> changes{0};
-    std::thread hostThread([&] {
-        std::vector<char> chunk = state;
-        char name[] = "Name 0";
-        while (!done.load() || changes.load() < 500) {
-            const int n = changes.fetch_add(1);
+    std::vector<char> chunk = state;
+    char name[] = "Name 0";
+    openAndCloseWhile(
+        [&](int n) {
             if (n % 2 == 0) {
                 dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()), chunk.data());
             } else {
                 name[5] = static_cast<char>('0' + n % 10);
                 dispatch(effSetProgramName, 0, 0, name);
             }
-        }
-    });
-    for (int round = 0; round < 100 || changes.load() < 500; ++round) {
-        ASSERT_TRUE(open());
-        for (int i = 0; i < 3; ++i) idle();
-        close();
-    }
-    done = true;
-    hostThread.join();
+        },
+        100, 500);
 
     ASSERT_TRUE(open());
     char expected[25] = {};
