@@ -166,6 +166,20 @@ TEST_F(EditorInHostTest, KeyboardOfNobodyBeforeARenameEndsWithTheHost) {
     EXPECT_TRUE(idleUntil([this] { return focusedWindow() == PointerRoot; }));
 }
 
+// A host that embeds us in an inner window of its plug-in window (which
+// ignores keys): the keyboard goes to that plug-in window, its top level.
+TEST_F(EditorInHostTest, KeyboardOfNobodyEndsWithTheHostsTopLevelWindow) {
+    Display* dpy = host->get();
+    const Window inner = XCreateSimpleWindow(dpy, parent, 0, 0, kWidth, kHeight, 0, 0, 0);
+    XMapWindow(dpy, inner);
+    XSync(dpy, False);
+    ASSERT_TRUE(open(inner));
+    focus(None);
+    clickNameField();
+    XDOTOOL("key", "Return");
+    EXPECT_TRUE(idleUntil([this] { return focusedWindow() == parent; }));
+}
+
 // With the host's window focused and the pointer over the editor, keys
 // reach the host's window (which passes them on as effEditKeyDown), also
 // after the program list, which held the keyboard for its arrow keys.

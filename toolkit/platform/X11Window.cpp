@@ -145,10 +145,12 @@ public:
         stopTakingKeys();
         Display* dpy = display_->get();
         if (focusedWindow() != window_) return;
-        if (previousFocus_ == PointerRoot || (previousFocus_ != None && isViewable(previousFocus_)))
+        if (previousFocus_ == PointerRoot || (previousFocus_ != None && isViewable(previousFocus_))) {
             XSetInputFocus(dpy, previousFocus_, previousRevertTo_, CurrentTime);
-        else if (isViewable(parent_))
-            XSetInputFocus(dpy, parent_, RevertToParent, CurrentTime);
+        } else {
+            const Window host = hostTopLevel();
+            if (host != None && isViewable(host)) XSetInputFocus(dpy, host, RevertToParent, CurrentTime);
+        }
         XFlush(dpy);
     }
 
@@ -328,6 +330,42 @@ private:
         if (display_->errorCount() == errorsBefore) return true;
         forgetWindow(true);
         return false;
+    }
+
+    // The host's top-level window that holds ours: the outermost ancestor the
+    // window manager knows as a client (it carries WM_STATE), or without a
+    // window manager the ancestor just below the root. Hosts often embed us in
+    // inner windows that ignore keys; their top-level window takes them.
+    Window hostTopLevel() {
+        Display* dpy = display_->get();
+        const Atom wmState = XInternAtom(dpy, "WM_STATE", True);
+        Window client = None, belowRoot = None;
+        for (Window window = parent_; window != None;) {
+            Window root = None, up = None;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            if (!XQueryTree(dpy, window, &root, &up, &children, &count)) return parent_;
+            if (children) XFree(children);
+            if (wmState != None && hasProperty(window, wmState)) client = window;
+            if (up == root || up == None) {
+                belowRoot = window;
+                break;
+            }
+            window = up;
+        }
+        return client != None ? client : belowRoot;
+    }
+
+    bool hasProperty(Window window, Atom property) {
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        const bool found = XGetWindowProperty(display_->get(), window, property, 0, 0, False, AnyPropertyType, &type,
+                                              &format, &items, &after, &data) == Success &&
+                           type != None;
+        if (data) XFree(data);
+        return found;
     }
 
     bool isViewable(Window window) {
