@@ -25,6 +25,7 @@ constexpr CColor kNameInk{36, 36, 32, 255};
 constexpr CColor kNameBack{189, 207, 218, 255};
 constexpr long kProgramsPerColumn = 16;
 
+using layout::cornerOf;
 using layout::rectOf;
 
 // Frames of the strip's buttons: three stacked vertically.
@@ -68,7 +69,7 @@ bool CPresetSystemEditor::open(void*) {
     CBitmap* background = frame->getBackground();
 
     nameField_ = new CTextEdit(rectOf(layout::kNameField), this, layout::kNameFieldTag, nullptr, background, 0);
-    nameField_->setBackOffset(layout::cornerOf(layout::kNameField));
+    nameField_->setBackOffset(cornerOf(layout::kNameField));
     nameField_->setMaxLength(kNameLength);
     char name[kNameLength + 1];
     programs[current].copyName(name);
@@ -84,7 +85,7 @@ bool CPresetSystemEditor::open(void*) {
     // the current program, the list over the control.
     programMenu_ = new COptionMenu(rectOf(layout::kProgramMenu), this, layout::kProgramMenuTag, background, nullptr,
                                    kPopupStyle | kCheckStyle | kNoDrawStyle);
-    programMenu_->setBackOffset(CPoint(layout::kProgramMenu.left, layout::kProgramMenu.top));
+    programMenu_->setBackOffset(cornerOf(layout::kProgramMenu));
     programMenu_->setNbItemsPerColumn(kProgramsPerColumn);
     for (int p = 0; p < CPresetSystemEffect::kNumPrograms; ++p) {
         programs[p].copyName(name);
