@@ -96,8 +96,7 @@ TEST_F(PresetFileDialogsTest, BankDialogsAndTheReversedCommand) {
 }
 
 TEST_F(PresetFileDialogsTest, OneDialogAtATimeAndClosingEndsIt) {
-    fakes.install("zenity", files / "Never.arp\n", 0,
-                  "while [ ! -e '" + fakes.path("go") + "' ] && [ -d '" + fakes.dir() + "' ]; do /bin/sleep 0.01; done");
+    fakes.install("zenity", files / "Never.arp\n", 0, fakes.untilReleased());
     ASSERT_TRUE(dialogs.open(Command::loadPreset, false, nullptr));
     EXPECT_FALSE(dialogs.open(Command::savePreset, false, nullptr));
     EXPECT_FALSE(dialogs.open(Command::loadPreset, false, nullptr));

@@ -37,12 +37,6 @@ protected:
     Strings run(const std::string& name, const FileDialogRequest& request) {
         return DesktopFileDialog({fakes.path(name)}).run(request);
     }
-    // Shell for a fake that stays open until the test lets it go.
-    std::string untilReleased() const {
-        // Ends too when the test's folder is gone, so that no fake outlives the test.
-        return "while [ ! -e '" + fakes.path("go") + "' ] && [ -d '" + fakes.dir() + "' ]; do /bin/sleep 0.01; done";
-    }
-    void release() const { std::ofstream(fakes.path("go")).put('\n'); }
     static void pollUntilClosed(DesktopFileDialog& dialog) {
         while (dialog.isRunning()) usleep(1000);
     }
@@ -240,14 +234,14 @@ TEST_F(DesktopFileDialogTest, ChildIsReapedAndGetsOnlyThePipe) {
 }
 
 TEST_F(DesktopFileDialogTest, DialogRunsBesideTheCallerAndTakesOneRequestAtATime) {
-    fakes.install("zenity", "/p/Later.arp\n", 0, untilReleased());
+    fakes.install("zenity", "/p/Later.arp\n", 0, fakes.untilReleased());
     DesktopFileDialog dialog({fakes.path("zenity")});
     ASSERT_TRUE(dialog.start(presetRequest(Kind::open)));
     EXPECT_TRUE(dialog.isRunning());
     EXPECT_FALSE(dialog.start(presetRequest(Kind::save))) << "a second dialog while one is open";
     EXPECT_TRUE(dialog.isRunning());
     EXPECT_TRUE(dialog.chosen().empty());
-    release();
+    fakes.release();
     pollUntilClosed(dialog);
     EXPECT_EQ(dialog.chosen(), Strings{"/p/Later.arp"});
     EXPECT_EQ(fakes.argumentsOf("zenity").at(1), "--title=Load preset");
@@ -260,7 +254,7 @@ TEST_F(DesktopFileDialogTest, DialogRunsBesideTheCallerAndTakesOneRequestAtATime
 }
 
 TEST_F(DesktopFileDialogTest, CancelEndsAndReapsTheDialog) {
-    fakes.install("zenity", "/p/Never.arp\n", 0, untilReleased());
+    fakes.install("zenity", "/p/Never.arp\n", 0, fakes.untilReleased());
     {
         DesktopFileDialog dialog({fakes.path("zenity")});
         ASSERT_TRUE(dialog.start(presetRequest(Kind::open)));
@@ -330,7 +324,7 @@ TEST_F(DesktopFileDialogTest, ReplacingIsAskedAboutTheNameWritten) {
 }
 
 TEST_F(DesktopFileDialogTest, NoticeReturnsAtOnceAndLeavesNothingToReap) {
-    fakes.install("zenity", "", 0, untilReleased());
+    fakes.install("zenity", "", 0, fakes.untilReleased());
     const std::string text = "The preset could not be saved as\n/p/<b>&.arp";
     ASSERT_TRUE(DesktopFileDialog({fakes.path("zenity")}).showNotice("Save preset", text, 42));
     while (!fakes.ran("zenity")) usleep(1000);
@@ -339,7 +333,7 @@ TEST_F(DesktopFileDialogTest, NoticeReturnsAtOnceAndLeavesNothingToReap) {
     const pid_t notice = fakes.pidOf("zenity");
     EXPECT_NE(getppid(), 0);
     EXPECT_EQ(waitpid(notice, nullptr, WNOHANG), -1) << "the notice is not our child";
-    release();
+    fakes.release();
 
     fakes.install("kdialog", "");
     ASSERT_TRUE(DesktopFileDialog({fakes.path("kdialog")}).showNotice("Save bank", "Disk full"));

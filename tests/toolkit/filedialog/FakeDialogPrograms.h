@@ -46,6 +46,13 @@ public:
             args.push_back(recorded.substr(start, end - start));
         return args;
     }
+    // Shell for a fake that stays open until release(); it ends too when the
+    // folder is gone, so that no fake outlives the test.
+    std::string untilReleased() const {
+        return "while [ ! -e '" + path("go") + "' ] && [ -d '" + dir() + "' ]; do /bin/sleep 0.01; done";
+    }
+    void release() const { std::ofstream(path("go")).put('\n'); }
+
     bool ran(const std::string& name) const { return std::filesystem::exists(path(name) + ".args"); }
     int pidOf(const std::string& name) const { return std::atoi(contentsOf(path(name) + ".pid").c_str()); }
 
