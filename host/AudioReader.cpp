@@ -10,12 +10,7 @@
 #include "AnnouncedFrames.h"
 #include "HostError.h"
 #include "SndfileMessage.h"
-
-namespace {
-
-std::string frameCount(std::uint64_t n) { return std::to_string(n) + (n == 1 ? " frame" : " frames"); }
-
-}  // namespace
+#include "Text.h"
 
 AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
     const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
@@ -45,7 +40,8 @@ AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
     if (const auto holds = frames(); holds && !relay_ && announced.kind == AnnouncedLength::Kind::Stated &&
                                      announced.frames > *holds) {
         sf_close(file_);
-        throw InputError("input '" + path_ + "' is cut short: its header announces " + frameCount(announced.frames) +
+        throw InputError("input '" + path_ + "' is cut short: its header announces " +
+                         text::counted(announced.frames, "frame") +
                          ", the file holds " + std::to_string(*holds) + " (" +
                          std::to_string(announced.frames - *holds) + " missing)");
     }
@@ -61,11 +57,12 @@ std::optional<std::uint64_t> AudioReader::frames() const {
 }
 
 void AudioReader::stop(const std::string& what) const {
-    std::string message = "input '" + path_ + "' " + what + " after " + std::to_string(read_);
+    std::string message = "input '" + path_ + "' " + what + " after ";
     if (const auto total = frames(); total && *total > read_)
-        message += " of " + frameCount(*total) + " (" + std::to_string(*total - read_) + " missing)";
+        message += std::to_string(read_) + " of " + text::counted(*total, "frame") + " (" +
+                   std::to_string(*total - read_) + " missing)";
     else
-        message += read_ == 1 ? " frame" : " frames";
+        message += text::counted(read_, "frame");
     throw InputError(message);
 }
 

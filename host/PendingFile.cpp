@@ -45,7 +45,6 @@ PendingFile::PendingFile(std::string destination) : destination_(std::move(desti
 PendingFile::~PendingFile() {
     if (fd_ >= 0) close(fd_);
     if (!committed_ && !temporary_.empty()) unlink(temporary_.c_str());
-    onSignal_.reset();
 }
 
 void PendingFile::fail(int error) const {

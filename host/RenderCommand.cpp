@@ -20,6 +20,7 @@
 #include "PluginInstance.h"
 #include "Renderer.h"
 #include "SignalCleanup.h"
+#include "Text.h"
 
 namespace {
 
@@ -78,8 +79,6 @@ std::vector<std::uint8_t> readStateFile(const std::string& path) {
     return bytes;
 }
 
-std::string byteCount(std::size_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
-
 // The size of the plug-in's current state, if it gives one.
 std::optional<std::size_t> ownStateSize(PluginInstance& plugin) {
     try {
@@ -93,7 +92,8 @@ std::optional<std::size_t> ownStateSize(PluginInstance& plugin) {
 // "" when it does not.
 std::string stateDifference(const std::vector<std::uint8_t>& given, const std::vector<std::uint8_t>& back) {
     if (back.size() != given.size())
-        return "its own state is " + byteCount(back.size()) + " where the file has " + byteCount(given.size());
+        return "its own state is " + text::counted(back.size(), "byte") + " where the file has " +
+               text::counted(given.size(), "byte");
     std::size_t differing = 0, first = 0;
     for (std::size_t i = given.size(); i-- > 0;)
         if (given[i] != back[i]) {
@@ -101,7 +101,8 @@ std::string stateDifference(const std::vector<std::uint8_t>& given, const std::v
             first = i;
         }
     if (differing == 0) return "";
-    return std::to_string(differing) + " of " + byteCount(given.size()) + (differing == 1 ? " differs" : " differ") +
+    return std::to_string(differing) + " of " + text::counted(given.size(), "byte") +
+           (differing == 1 ? " differs" : " differ") +
            ", the first at byte " + std::to_string(first);
 }
 
@@ -111,9 +112,9 @@ std::string stateDifference(const std::vector<std::uint8_t>& given, const std::v
 void loadState(PluginInstance& plugin, const std::vector<std::uint8_t>& state, const std::string& path,
                std::ostream& err) {
     if (!plugin.offerChunk(state)) {
-        std::string sizes = byteCount(state.size());
+        std::string sizes = text::counted(state.size(), "byte");
         if (const auto own = ownStateSize(plugin); own && *own != state.size())
-            sizes += "; its own state is " + byteCount(*own);
+            sizes += "; its own state is " + text::counted(*own, "byte");
         throw HostError("the plug-in rejected the state in '" + path + "' (" + sizes + ")");
     }
     const std::string took = "corvane-host: warning: the plug-in took the state in '" + path + "' but gives ";

@@ -51,6 +51,10 @@ std::string fileNamePart(std::string_view s, std::string_view fallback) {
     return out.empty() ? std::string(fallback) : out;
 }
 
+std::string counted(std::uint64_t n, std::string_view noun) {
+    return std::to_string(n) + " " + std::string(noun) + (n == 1 ? "" : "s");
+}
+
 std::string fourChars(std::int32_t id) {
     const auto u = static_cast<std::uint32_t>(id);
     std::string chars;

@@ -25,6 +25,9 @@ std::string fileNamePart(std::string_view s, std::string_view fallback = "progra
 // 'ArCv' for printable IDs; otherwise the hex number alone.
 std::string fourChars(std::int32_t id);
 
+// "1 frame", "3 frames": `n` and `noun`, with an s but for one.
+std::string counted(std::uint64_t n, std::string_view noun);
+
 // Whole-string numbers: "0.5" yes, "0.5x", "", "nan" no.
 std::optional<double> parseNumber(std::string_view s);
 std::optional<long> parseInteger(std::string_view s);
