@@ -129,7 +129,7 @@ bool positionOf(const double* moved, int s, double fs, float ratio, float detune
 // is monotone in the detune (through n) and in the tuning ratio (through d),
 // and so are their roundings: D stays between its values at the corners of
 // the ranges. If those lie between the same two whole numbers, clear of both
-// by the margin of advanceIsExact(), every derivation in between gives the
+// by kWholeNumberMargin, every derivation in between gives the
 // same whole part.
 int steadyStrings(const double* moved, float fs, float transposition, float tuningLow, float tuningHigh,
                   float detuneLow, float detuneHigh);

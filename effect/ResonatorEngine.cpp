@@ -194,7 +194,7 @@ inline void ResonatorEngine::noteSource(float rate) {
     source_ = sourceOf(rate, tuning_, detune_);
 }
 
-ResonatorEngine::PositionSource ResonatorEngine::sourceOf(float rate, float tuning, float detune) const {
+inline ResonatorEngine::PositionSource ResonatorEngine::sourceOf(float rate, float tuning, float detune) const {
     return {bitsOf(rate), bitsOf(tuning), bitsOf(detune), bitsOf(transposition_), false, false};
 }
 
@@ -219,9 +219,7 @@ bool ResonatorEngine::advanceIsExact(float fs, float tuning, float detune) const
 
 bool ResonatorEngine::positionsSettled() const {
     const float fs = sampleRate_.load();
-    if (source_.sampleRate != bitsOf(fs) || source_.tuning != bitsOf(tuning_) || source_.detune != bitsOf(detune_) ||
-        source_.transposition != bitsOf(transposition_))
-        return false;
+    if (!source_.sameValues(sourceOf(fs, tuning_, detune_))) return false;
     if (bitsOf(tuningTarget_.load()) != bitsOf(tuning_) || bitsOf(detuneTarget_.load()) != bitsOf(detune_))
         return false;
     return source_.advanceChecked ? source_.advanceExact : advanceIsExact(fs, tuning_, detune_);
@@ -233,9 +231,7 @@ bool ResonatorEngine::positionsSettled() const {
 // give the advanced ones.
 inline bool ResonatorEngine::positionsAdvance(PositionSource& source, float tuning, float detune,
                                               std::uint32_t sampleRate) const {
-    if (source.sampleRate != sampleRate || source.tuning != bitsOf(tuning) || source.detune != bitsOf(detune) ||
-        source.transposition != bitsOf(transposition_))
-        return false;
+    if (!source.sameValues(sourceOf(std::bit_cast<float>(sampleRate), tuning, detune))) return false;
     if (!source.advanceChecked) {
         source.advanceExact = advanceIsExact(std::bit_cast<float>(sampleRate), tuning, detune);
         source.advanceChecked = true;

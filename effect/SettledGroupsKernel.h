@@ -22,6 +22,7 @@
 // built for AVX2 can never stand in for the SSE2 one.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 
 #include "effect/SettledGroups.h"
@@ -38,12 +39,6 @@ using settled_groups::kGroup;
 constexpr int kStrings = ResonatorEngine::kNumStrings;
 constexpr std::ptrdiff_t kStride = ResonatorEngine::kLineStride;
 
-GROUP_INLINE float floatOf(std::uint32_t bits) {
-    float x;
-    __builtin_memcpy(&x, &bits, sizeof x);
-    return x;
-}
-
 template <class Isa, ResonatorEngine::Excite Mode, bool SingleOutput>
 struct GroupKernel {
     using Time = typename Isa::Time;
@@ -55,10 +50,10 @@ struct GroupKernel {
     // The engine values of the stretch, in vector form.
     struct Constants {
         explicit Constants(const ResonatorEngine::Values& v)
-            : damping(Isa::broadcastStrings(floatOf(v.damping))),
-              feedback(Isa::broadcast(floatOf(v.feedback))),
-              gain(Isa::broadcast(floatOf(v.gain))),
-              mix(Isa::broadcastWide(static_cast<double>(floatOf(v.mix)))) {}
+            : damping(Isa::broadcastStrings(std::bit_cast<float>(v.damping))),
+              feedback(Isa::broadcast(std::bit_cast<float>(v.feedback))),
+              gain(Isa::broadcast(std::bit_cast<float>(v.gain))),
+              mix(Isa::broadcastWide(static_cast<double>(std::bit_cast<float>(v.mix)))) {}
         Strings damping;
         Time feedback, gain;
         Wide mix;
