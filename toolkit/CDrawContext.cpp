@@ -111,6 +111,21 @@ CCoord CDrawContext::getStringWidth(const char* text) {
     return extents.x_advance;
 }
 
+std::vector<CCoord> CDrawContext::measureStrings(const CFontDesc& font, const std::vector<std::string>& texts) {
+    // Text widths need a cairo context; a one-pixel image serves.
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+    cairo_t* cr = cairo_create(surface);
+    std::vector<CCoord> widths;
+    {
+        CDrawContext context(cr);
+        context.setFont(font);
+        for (const std::string& text : texts) widths.push_back(context.getStringWidth(text.c_str()));
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    return widths;
+}
+
 void CDrawContext::drawString(const char* text, const CRect& r, CHoriTxtAlign align, bool antialias) {
     if (!text || !*text || r.isEmpty()) return;
     const std::string utf8 = toValidUtf8(text);

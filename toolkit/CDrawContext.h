@@ -3,6 +3,9 @@
 // of their container; the context carries the offset.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "toolkit/CColor.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/CRect.h"
@@ -33,6 +36,8 @@ public:
     // One line of text, vertically centred in the rectangle and clipped to it.
     void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText, bool antialias = true);
     CCoord getStringWidth(const char* text);
+    // The widths of texts in a font, without a window to draw in.
+    static std::vector<CCoord> measureStrings(const CFontDesc& font, const std::vector<std::string>& texts);
 
     // Translation of the coordinates views draw in (a container's origin).
     void setOffset(const CPoint& offset) { offset_ = offset; }

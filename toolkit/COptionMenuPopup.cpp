@@ -21,21 +21,6 @@ constexpr CColor kHighlightText{255, 255, 255, 255};
 constexpr CCoord kCheckColumn = 16;  // room for the tick left of the text
 constexpr CCoord kTextMargin = 6;    // left of the text without ticks, and right of every text
 
-// Text widths need a cairo context; a one-pixel image serves.
-std::vector<CCoord> measure(const std::vector<std::string>& texts) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* cr = cairo_create(surface);
-    std::vector<CCoord> widths;
-    {
-        CDrawContext context(cr);
-        context.setFont(kListFont);
-        for (const std::string& text : texts) widths.push_back(context.getStringWidth(text.c_str()));
-    }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-    return widths;
-}
-
 // Moves [start, start + length) inside [low, high), or to `low` when it cannot fit.
 CCoord keepInside(CCoord start, CCoord length, CCoord low, CCoord high) {
     if (start + length > high) start = high - length;
@@ -55,7 +40,7 @@ COptionMenuPopup::COptionMenuPopup(COptionMenu& menu, const CRect& frameSize, co
       textLeft_(check_ ? kCheckColumn : kTextMargin) {
     const long count = static_cast<long>(entries_.size());
     rows_ = itemsPerColumn > 0 && itemsPerColumn < count ? itemsPerColumn : count;
-    const std::vector<CCoord> widths = measure(entries_);
+    const std::vector<CCoord> widths = CDrawContext::measureStrings(kListFont, entries_);
     for (long i = 0; i < count; ++i) {
         const CCoord width = std::ceil(textLeft_ + widths[i] + kTextMargin);
         if (i % rows_ == 0) columnWidths_.push_back(width);

@@ -67,5 +67,15 @@ struct CRect {
         if (r.bottom > bottom) bottom = r.bottom;
         return *this;
     }
+    // Cuts this rectangle down to its part inside r (empty when none).
+    constexpr CRect& bound(const CRect& r) {
+        if (left < r.left) left = r.left;
+        if (top < r.top) top = r.top;
+        if (right > r.right) right = r.right;
+        if (bottom > r.bottom) bottom = r.bottom;
+        if (right < left) right = left;
+        if (bottom < top) bottom = top;
+        return *this;
+    }
     constexpr bool operator==(const CRect&) const = default;
 };

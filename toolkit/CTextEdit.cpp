@@ -1,7 +1,9 @@
 #include "toolkit/CTextEdit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "toolkit/CFrame.h"
 #include "toolkit/Utf8Text.h"
@@ -12,6 +14,8 @@ using utf8text::characterStartAtOrBefore;
 using utf8text::isContinuationByte;
 
 constexpr CCoord kTextInset = 2;  // between the border and the text
+// Behind selected text: a translucent blue that keeps any ink readable.
+constexpr CColor kSelectionColor{52, 96, 160, 96};
 
 }  // namespace
 
@@ -29,6 +33,7 @@ void CTextEdit::setText(const char* text, std::size_t maxBytes) {
 void CTextEdit::truncate() {
     if (text_.size() > maxLength_) text_.resize(characterStartAtOrBefore(text_, maxLength_));
     if (caret_ > text_.size()) caret_ = text_.size();
+    if (anchor_ > text_.size()) anchor_ = text_.size();
     invalid();
 }
 
@@ -78,17 +83,27 @@ void CTextEdit::draw(CDrawContext* context) {
     CRect textArea = size_;
     textArea.inset(kTextInset, 0);
     context->setFont(font_);
+    // Text offsets in pixels: where drawString puts the left edge, plus the
+    // width of the text before the offset.
+    CCoord left = 0;
+    auto xOf = [&](std::size_t offset) {
+        return std::floor(left + context->getStringWidth(text_.substr(0, offset).c_str()) + 0.5);
+    };
+    if (editingText_) {
+        left = std::floor(textLeft(context->getStringWidth(text_.c_str())) + 0.5);
+        if (anchor_ != caret_) {
+            CRect selection(xOf(std::min(anchor_, caret_)), std::ceil(size_.top) + 2,
+                            xOf(std::max(anchor_, caret_)), std::floor(size_.bottom) - 2);
+            selection.bound(textArea);
+            context->setFillColor(kSelectionColor);
+            context->drawRect(selection, kDrawFilled);
+        }
+    }
     context->setFontColor(fontColor_);
     context->drawString(text_.c_str(), textArea, horiAlign_);
 
-    if (editingText_) {
-        // Where drawString puts the text's left edge, plus the width before the caret.
-        const CCoord width = context->getStringWidth(text_.c_str());
-        CCoord left = textArea.left;
-        if (horiAlign_ == kCenterText) left += (textArea.width() - width) / 2;
-        else if (horiAlign_ == kRightText) left += textArea.width() - width;
-        left = std::floor(left + 0.5);
-        const CCoord x = std::floor(left + context->getStringWidth(text_.substr(0, caret_).c_str()) + 0.5);
+    if (editingText_ && anchor_ == caret_) {
+        const CCoord x = xOf(caret_);
         if (x >= size_.left && x < size_.right) {
             context->setFrameColor(fontColor_);
             context->drawLine(CPoint(x, std::ceil(size_.top) + 2), CPoint(x, std::floor(size_.bottom) - 3));
@@ -97,8 +112,37 @@ void CTextEdit::draw(CDrawContext* context) {
     setDirty(false);
 }
 
-CMouseEventResult CTextEdit::onMouseDown(CPoint&, const long& buttons) {
+CCoord CTextEdit::textLeft(CCoord textWidth) const {
+    CRect textArea = size_;
+    textArea.inset(kTextInset, 0);
+    if (horiAlign_ == kCenterText) return textArea.left + (textArea.width() - textWidth) / 2;
+    if (horiAlign_ == kRightText) return textArea.left + textArea.width() - textWidth;
+    return textArea.left;
+}
+
+std::size_t CTextEdit::offsetAt(CCoord x) const {
+    // Every character boundary, measured as the text before it.
+    std::vector<std::size_t> offsets;
+    std::vector<std::string> prefixes;
+    for (std::size_t offset = 0; offset <= text_.size(); ++offset) {
+        if (offset < text_.size() && isContinuationByte(text_[offset])) continue;
+        offsets.push_back(offset);
+        prefixes.push_back(text_.substr(0, offset));
+    }
+    const std::vector<CCoord> widths = CDrawContext::measureStrings(font_, prefixes);
+    const CCoord left = textLeft(widths.back());
+    std::size_t nearest = 0;
+    for (std::size_t i = 1; i < offsets.size(); ++i)
+        if (std::fabs(left + widths[i] - x) < std::fabs(left + widths[nearest] - x)) nearest = i;
+    return offsets[nearest];
+}
+
+CMouseEventResult CTextEdit::onMouseDown(CPoint& where, const long& buttons) {
     if (!(buttons & kLButton)) return kMouseEventNotHandled;
+    if (editingText_) {
+        moveCaret(offsetAt(where.x), (buttons & kShift) != 0);
+        return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    }
     if (frame_) frame_->setFocusView(this);
     else takeFocus();
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
@@ -108,6 +152,7 @@ void CTextEdit::takeFocus() {
     if (editingText_) return;
     editingText_ = true;
     textBeforeEditing_ = text_;
+    anchor_ = 0;
     caret_ = text_.size();
     invalid();
 }
@@ -124,7 +169,7 @@ void CTextEdit::removed() {
 void CTextEdit::endEditing(bool keep) {
     editingText_ = false;
     if (!keep) text_ = textBeforeEditing_;
-    caret_ = text_.size();
+    caret_ = anchor_ = text_.size();
     invalid();
     // Focus goes before the listener hears: it may open another field.
     if (frame_ && frame_->getFocusView() == this) frame_->setFocusView(nullptr);
@@ -133,25 +178,40 @@ void CTextEdit::endEditing(bool keep) {
 
 long CTextEdit::onKeyDown(VstKeyCode& key) {
     if (!editingText_) return -1;
-    // Shortcuts belong to the host.
+    if ((key.modifier & MODIFIER_CONTROL) && (key.character == 'a' || key.character == 'A') &&
+        !(key.modifier & (MODIFIER_ALTERNATE | MODIFIER_COMMAND))) {
+        anchor_ = 0;
+        caret_ = text_.size();
+        invalid();
+        return 1;
+    }
+    // Other shortcuts belong to the host.
     if (key.modifier & (MODIFIER_CONTROL | MODIFIER_ALTERNATE | MODIFIER_COMMAND)) return -1;
+    const bool extend = (key.modifier & MODIFIER_SHIFT) != 0;
+    const std::size_t start = std::min(anchor_, caret_), end = std::max(anchor_, caret_);
     switch (key.virt) {
         case VKEY_RETURN:
         case VKEY_ENTER: endEditing(true); return 1;
         case VKEY_ESCAPE: endEditing(false); return 1;
-        case VKEY_BACK: eraseBefore(); return 1;
-        case VKEY_DELETE: eraseAfter(); return 1;
+        case VKEY_BACK: if (!eraseSelection()) eraseBefore(); return 1;
+        case VKEY_DELETE: if (!eraseSelection()) eraseAfter(); return 1;
         case VKEY_LEFT:
-            if (caret_ > 0) caret_ = characterStartAtOrBefore(text_, caret_ - 1);
-            invalid();
+            // Without Shift, a selection collapses to its start.
+            if (!extend && start != end) moveCaret(start, false);
+            else moveCaret(caret_ > 0 ? characterStartAtOrBefore(text_, caret_ - 1) : 0, extend);
             return 1;
-        case VKEY_RIGHT:
-            if (caret_ < text_.size()) ++caret_;
-            while (caret_ < text_.size() && isContinuationByte(text_[caret_])) ++caret_;
-            invalid();
+        case VKEY_RIGHT: {
+            if (!extend && start != end) {
+                moveCaret(end, false);
+                return 1;
+            }
+            std::size_t next = caret_ < text_.size() ? caret_ + 1 : caret_;
+            while (next < text_.size() && isContinuationByte(text_[next])) ++next;
+            moveCaret(next, extend);
             return 1;
-        case VKEY_HOME: caret_ = 0; invalid(); return 1;
-        case VKEY_END: caret_ = text_.size(); invalid(); return 1;
+        }
+        case VKEY_HOME: moveCaret(0, extend); return 1;
+        case VKEY_END: moveCaret(text_.size(), extend); return 1;
         case VKEY_SPACE: insert(' '); return 1;
         default: break;
     }
@@ -162,10 +222,26 @@ long CTextEdit::onKeyDown(VstKeyCode& key) {
     return -1;
 }
 
+void CTextEdit::moveCaret(std::size_t offset, bool extend) {
+    caret_ = offset;
+    if (!extend) anchor_ = offset;
+    invalid();
+}
+
+bool CTextEdit::eraseSelection() {
+    if (anchor_ == caret_) return false;
+    const std::size_t start = std::min(anchor_, caret_);
+    text_.erase(start, std::max(anchor_, caret_) - start);
+    caret_ = anchor_ = start;
+    invalid();
+    return true;
+}
+
 void CTextEdit::insert(char c) {
+    eraseSelection();
     if (text_.size() >= maxLength_) return;
     text_.insert(caret_, 1, c);
-    ++caret_;
+    anchor_ = ++caret_;
     invalid();
 }
 
@@ -173,7 +249,7 @@ void CTextEdit::eraseBefore() {
     if (caret_ == 0) return;
     const std::size_t from = characterStartAtOrBefore(text_, caret_ - 1);
     text_.erase(from, caret_ - from);
-    caret_ = from;
+    caret_ = anchor_ = from;
     invalid();
 }
 
@@ -183,6 +259,12 @@ void CTextEdit::eraseAfter() {
     while (to < text_.size() && isContinuationByte(text_[to])) ++to;
     text_.erase(caret_, to - caret_);
     invalid();
+}
+
+std::string CTextEdit::getSelectedText() const {
+    if (!editingText_) return {};
+    const std::size_t start = std::min(anchor_, caret_);
+    return text_.substr(start, std::max(anchor_, caret_) - start);
 }
 
 bool CTextEdit::isTypeOf(const char* name) const {

@@ -1,6 +1,9 @@
-// A one-line text field edited in place: a left click starts editing (the
-// field takes the frame's keyboard focus and shows a caret), printable keys
-// insert, Backspace and Delete remove, Left/Right/Home/End move the caret.
+// A one-line text field edited in place: a left click starts editing with
+// the whole text selected (the field takes the frame's keyboard focus), so
+// that typing replaces it. Printable keys insert over the selection,
+// Backspace and Delete remove it or one character, Left/Right/Home/End move
+// the caret (with Shift they extend the selection), Ctrl+A selects all, and
+// a click in the field while editing puts the caret there.
 // Return, Enter or a click elsewhere ends editing and tells the listener
 // (valueChanged, once, even when the text is the same); Escape puts the old
 // text back and tells nobody. The text is not a parameter: no beginEdit or
@@ -54,6 +57,8 @@ public:
     long getStyle() const { return style_; }
 
     bool isEditingText() const { return editingText_; }
+    // The selected bytes while editing (empty when none is selected).
+    std::string getSelectedText() const;
 
     void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
@@ -73,11 +78,21 @@ private:
     void insert(char c);
     void eraseBefore();
     void eraseAfter();
+    // Removes the selected bytes; false when nothing was selected.
+    bool eraseSelection();
+    // Puts the caret at `offset`; the selection then ends there when
+    // extending, and is empty otherwise.
+    void moveCaret(std::size_t offset, bool extend);
+    // Where drawString puts the text's left edge for a text this wide.
+    CCoord textLeft(CCoord textWidth) const;
+    // The character boundary nearest to x (window coordinates).
+    std::size_t offsetAt(CCoord x) const;
 
     std::string text_;
     std::string textBeforeEditing_;
     std::size_t maxLength_ = kMaxTextLength;
-    std::size_t caret_ = 0;  // byte offset into text_
+    std::size_t caret_ = 0;   // byte offset into text_
+    std::size_t anchor_ = 0;  // the selection's other end; equal to caret_ when none
     bool editingText_ = false;
     CFontDesc font_{"Arial", 11};
     CHoriTxtAlign horiAlign_ = kCenterText;

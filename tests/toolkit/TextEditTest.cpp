@@ -30,6 +30,11 @@ protected:
     }
 
     void startEditing() { frame.click(kInsideX, kInsideY); }
+    // Editing starts with everything selected; End puts the caret after it.
+    void startEditingAtTheEnd() {
+        startEditing();
+        press(VKEY_END);
+    }
     long press(unsigned char virt, unsigned char modifier = 0) { return frame.key(virt, 0, modifier); }
     void erase(int count) {
         for (int i = 0; i < count; ++i) press(VKEY_BACK);
@@ -82,7 +87,7 @@ TEST_F(TextEditTest, ReturnOrEnterKeepsTheTypedTextAndNotifiesOnce) {
 }
 
 TEST_F(TextEditTest, EscapeRestoresTheOldTextSilently) {
-    startEditing();
+    startEditingAtTheEnd();
     erase(2);
     frame.type("xyz");
     EXPECT_EQ(edit->getString(), "Inxyz");
@@ -94,7 +99,7 @@ TEST_F(TextEditTest, EscapeRestoresTheOldTextSilently) {
 }
 
 TEST_F(TextEditTest, ClickElsewhereEndsEditingKeepingTheText) {
-    startEditing();
+    startEditingAtTheEnd();
     frame.type(" 2");
     frame.click(10, 10);
     EXPECT_FALSE(edit->isEditingText());
@@ -108,8 +113,68 @@ TEST_F(TextEditTest, ClickElsewhereEndsEditingKeepingTheText) {
     EXPECT_EQ(listener.events.size(), 1u);
 }
 
-TEST_F(TextEditTest, CaretKeysBackspaceAndDelete) {
+// Renaming usually means replacing: editing starts with the whole name
+// selected, and the usual keys and clicks change the selection.
+TEST_F(TextEditTest, EditingStartsWithEverythingSelectedSoTypingReplacesIt) {
+    edit->setText("Warm pad");
     startEditing();
+    EXPECT_EQ(edit->getSelectedText(), "Warm pad");
+    frame.type("Bell");
+    EXPECT_EQ(edit->getString(), "Bell");
+    EXPECT_EQ(edit->getSelectedText(), "");
+
+    // Shift extends from the caret; Backspace and Delete take the selection.
+    press(VKEY_LEFT, MODIFIER_SHIFT);
+    press(VKEY_LEFT, MODIFIER_SHIFT);
+    EXPECT_EQ(edit->getSelectedText(), "ll");
+    press(VKEY_BACK);
+    EXPECT_EQ(edit->getString(), "Be");
+    press(VKEY_HOME, MODIFIER_SHIFT);
+    press(VKEY_DELETE);
+    EXPECT_EQ(edit->getString(), "");
+
+    // Without Shift, Left and Right end a selection at its start or end.
+    edit->setText("abcd");
+    EXPECT_EQ(frame.key(0, 'a', MODIFIER_CONTROL), 1) << "Ctrl+A selects all";
+    EXPECT_EQ(edit->getSelectedText(), "abcd");
+    press(VKEY_LEFT);
+    frame.type("<");
+    press(VKEY_END);
+    press(VKEY_HOME, MODIFIER_SHIFT);
+    press(VKEY_RIGHT);
+    frame.type(">");
+    EXPECT_EQ(edit->getString(), "<abcd>");
+
+    // A typed character replaces a selection even when the field is full.
+    edit->setMaxLength(6);
+    press(VKEY_LEFT, MODIFIER_SHIFT);
+    frame.type("!");
+    EXPECT_EQ(edit->getString(), "<abcd!");
+    press(VKEY_RETURN);
+    EXPECT_EQ(listener.events.size(), 1u);
+}
+
+// A click while editing puts the caret at the nearest character boundary;
+// with Shift it selects up to there.
+TEST_F(TextEditTest, ClickWhileEditingPutsTheCaretWhereItLands) {
+    edit->setText("WWWW");
+    startEditing();
+    frame.click(97, kInsideY);  // left of the centred text
+    frame.type("a");
+    EXPECT_EQ(edit->getString(), "aWWWW");
+    frame.click(210, kInsideY);  // right of it
+    frame.type("z");
+    EXPECT_EQ(edit->getString(), "aWWWWz");
+    frame.click(kInsideX, kInsideY, kLButton | kShift);  // the middle, between the two middle Ws
+    EXPECT_EQ(edit->getSelectedText(), "WWz");
+    frame.type("-");
+    EXPECT_EQ(edit->getString(), "aWW-");
+    EXPECT_TRUE(edit->isEditingText());
+    EXPECT_TRUE(listener.events.empty());
+}
+
+TEST_F(TextEditTest, CaretKeysBackspaceAndDelete) {
+    startEditingAtTheEnd();
     press(VKEY_LEFT);
     press(VKEY_LEFT);    // In|it
     press(VKEY_BACK);    // I|it
@@ -132,7 +197,7 @@ TEST_F(TextEditTest, CaretKeysBackspaceAndDelete) {
 }
 
 TEST_F(TextEditTest, ControlCharactersAndShortcutsAreNotText) {
-    startEditing();
+    startEditingAtTheEnd();
     EXPECT_EQ(frame.key(0, 1), -1);
     EXPECT_EQ(frame.key(0, 127), -1);
     EXPECT_EQ(frame.key(0, 233), -1) << "only ASCII is typed";
@@ -153,7 +218,7 @@ TEST_F(TextEditTest, KeysAreNotHandledWhileNotEditing) {
 
 TEST_F(TextEditTest, LongTextStaysWithinTheMaximumLength) {
     edit->setMaxLength(24);
-    startEditing();
+    startEditingAtTheEnd();
     frame.type(std::string(300, 'w').c_str());
     EXPECT_EQ(edit->getString(), "Init" + std::string(20, 'w'));
     press(VKEY_RETURN);
@@ -205,6 +270,12 @@ TEST_F(TextEditTest, DrawsBackColourBorderTextAndCaret) {
     EXPECT_EQ(frame.pixel(100, 240), kPaper) << "short centred text leaves the left end clear";
 
     startEditing();
+    int highlighted = 0;
+    for (int x = 98; x < 210; ++x) highlighted += frame.pixel(x, 237).blue > frame.pixel(x, 237).red + 40;
+    EXPECT_GT(highlighted, 30) << "the selected text is marked";
+    EXPECT_EQ(frame.pixel(100, 240), kPaper) << "and nothing beside it";
+    press(VKEY_END);
+    EXPECT_EQ(frame.pixel(kInsideX, 237), kPaper) << "no mark once the caret moved";
     EXPECT_GT(inkedPixels(), text) << "the caret";
     press(VKEY_ESCAPE);
     EXPECT_EQ(inkedPixels(), text);
