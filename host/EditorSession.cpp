@@ -59,12 +59,21 @@ bool EditorSession::waitForIdleTime() {
     if (nextIdle_ < now - milliseconds(kIdleMilliseconds)) nextIdle_ = now;  // no catching up after a stall
     for (;;) {
         if (!window_->handleEvents()) return false;
+        passKeysOn();
         const auto left = duration_cast<milliseconds>(nextIdle_ - steady_clock::now()).count();
         if (left <= 0) break;
         window_->wait(static_cast<int>(left));
     }
     nextIdle_ += milliseconds(kIdleMilliseconds);
     return true;
+}
+
+// As a DAW does: character in index, virtual key in value, modifiers in opt.
+// What the editor does not take has no other use here.
+void EditorSession::passKeysOn() {
+    for (const EditorWindow::Key& key : window_->takeKeys())
+        plugin_.dispatch(key.down ? effEditKeyDown : effEditKeyUp, key.code.character, key.code.virt, nullptr,
+                         static_cast<float>(key.code.modifier));
 }
 
 bool EditorSession::idleTimes(int count) {

@@ -50,6 +50,8 @@ private:
     };
     std::optional<Size> editorSize();
     bool waitForIdleTime();
+    // Hands the keys the window received to the editor.
+    void passKeysOn();
     void writeLog(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     PluginInstance& plugin_;

@@ -9,6 +9,7 @@
 
 #include "HostError.h"
 #include "WindowPixels.h"
+#include "toolkit/platform/X11Keys.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ EditorWindow::EditorWindow(const std::string& title, int width, int height, Poin
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(display_, screen);
     attributes.event_mask = StructureNotifyMask;
+    if (pointer == Pointer::reaches) attributes.event_mask |= KeyPressMask | KeyReleaseMask;
     window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
                             static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput, CopyFromParent,
                             CWBackPixel | CWEventMask, &attributes);
@@ -130,8 +132,22 @@ bool EditorWindow::handleEvents() {
             static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_)
             closeRequested_ = true;
         if (event.type == DestroyNotify && event.xdestroywindow.window == window_) closeRequested_ = true;
+        if (event.type == KeyPress || event.type == KeyRelease) {
+            // The symbol as typed, Shift and Lock applied.
+            KeySym keysym = NoSymbol;
+            char text[8];
+            XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
+            if (const auto code = translateX11Key(keysym, event.xkey.state))
+                keys_.push_back({event.type == KeyPress, *code});
+        }
     }
     return !closeRequested_ && !signalled;
+}
+
+std::vector<EditorWindow::Key> EditorWindow::takeKeys() {
+    std::vector<Key> keys;
+    keys.swap(keys_);
+    return keys;
 }
 
 void EditorWindow::wait(int milliseconds) {

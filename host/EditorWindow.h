@@ -4,6 +4,8 @@
 // closes it (the window manager's WM_DELETE_WINDOW, or Ctrl+C / SIGTERM).
 // A window only looked at lets the pointer pass through it, so that the
 // editor inside never sees the pointer enter or move (no hover highlight).
+// A window the user works in collects the keys it receives (those the
+// editor does not take itself), for the host to pass on as a DAW does.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -12,6 +14,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "vst2.h"
 
 class EditorWindow {
 public:
@@ -35,6 +39,13 @@ public:
     // Sleeps until an event arrives, a signal comes, or `milliseconds` pass.
     void wait(int milliseconds);
 
+    // The keys pressed and released since the last call, oldest first.
+    struct Key {
+        bool down;
+        VstKeyCode code;
+    };
+    std::vector<Key> takeKeys();
+
     // What the server shows of the window and the editor in it, 0xRRGGBB
     // row by row. Throws HostError when the server cannot give it.
     std::vector<std::uint32_t> pixels();
@@ -49,5 +60,6 @@ private:
     Atom deleteWindow_ = 0;
     int width_ = 0, height_ = 0;
     bool closeRequested_ = false;
+    std::vector<Key> keys_;
     struct sigaction previousInt_ {}, previousTerm_ {};
 };

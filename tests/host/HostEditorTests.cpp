@@ -84,6 +84,28 @@ TEST_F(HostEditor, EditShowsTheEditorAndLogsAClickUntilTheWindowIsClosed) {
                                         "editIdle", "editClose", "close"}));
 }
 
+// Keys typed into the host's window reach the editor as a DAW passes them:
+// the character, the virtual key and the modifiers.
+TEST_F(HostEditor, EditPassesKeysOnToTheEditor) {
+    auto host = startEdit();
+    ASSERT_TRUE(window);
+    ASSERT_EQ(runProgram("xdotool", {"windowfocus", "--sync", std::to_string(window), "key", "a", "shift+b", "Return"}),
+              0);
+    // Shift is a key of its own (VKEY_SHIFT); xdotool lets it go before b.
+    const std::vector<std::string> keys{"keyDown 97 0 0", "keyUp 97 0 0",   "keyDown 0 54 0", "keyDown 66 0 1",
+                                        "keyUp 0 54 1",   "keyUp 98 0 0",   "keyDown 0 4 0",  "keyUp 0 4 0"};
+    auto keysLogged = [&] {
+        std::vector<std::string> logged;
+        for (const std::string& line : lines(readFile(logPath())))
+            if (line.rfind("key", 0) == 0) logged.push_back(line);
+        return logged;
+    };
+    EXPECT_TRUE(waitUntil([&] { return keysLogged().size() >= keys.size(); }));
+    EXPECT_EQ(keysLogged(), keys);
+    observer->close(window);
+    EXPECT_EQ(host->wait(20).status, 0);
+}
+
 TEST_F(HostEditor, EditEndedBySignalStillClosesTheEditorFirst) {
     auto host = startEdit();
     ASSERT_TRUE(window);
