@@ -44,6 +44,14 @@ void CDrawContext::setSource(const CColor& c) {
     cairo_set_source_rgba(cr_, c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0);
 }
 
+void CDrawContext::pushClipRect(const CRect& r) {
+    cairo_save(cr_);
+    cairo_rectangle(cr_, r.left + offset_.x, r.top + offset_.y, r.width(), r.height());
+    cairo_clip(cr_);
+}
+
+void CDrawContext::popClipRect() { cairo_restore(cr_); }
+
 void CDrawContext::drawRect(const CRect& r, CDrawStyle style) {
     cairo_save(cr_);
     const double x = r.left + offset_.x, y = r.top + offset_.y;

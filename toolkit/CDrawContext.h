@@ -39,6 +39,11 @@ public:
     // The widths of texts in a font, without a window to draw in.
     static std::vector<CCoord> measureStrings(const CFontDesc& font, const std::vector<std::string>& texts);
 
+    // Drawing is limited to the rectangle, within any earlier limit, until
+    // the matching popClipRect.
+    void pushClipRect(const CRect& rect);
+    void popClipRect();
+
     // Translation of the coordinates views draw in (a container's origin).
     void setOffset(const CPoint& offset) { offset_ = offset; }
     const CPoint& getOffset() const { return offset_; }

@@ -14,8 +14,9 @@ using utf8text::characterStartAtOrBefore;
 using utf8text::isContinuationByte;
 
 constexpr CCoord kTextInset = 2;  // between the border and the text
-// Behind selected text: a translucent blue that keeps any ink readable.
-constexpr CColor kSelectionColor{52, 96, 160, 96};
+// Selected text: white on blue, as in the program menu's list.
+constexpr CColor kSelectionBack{52, 96, 160, 255};
+constexpr CColor kSelectionText{255, 255, 255, 255};
 
 }  // namespace
 
@@ -89,18 +90,25 @@ void CTextEdit::draw(CDrawContext* context) {
     auto xOf = [&](std::size_t offset) {
         return std::floor(left + context->getStringWidth(text_.substr(0, offset).c_str()) + 0.5);
     };
+    CRect selection;
     if (editingText_) {
         left = std::floor(textLeft(context->getStringWidth(text_.c_str())) + 0.5);
         if (anchor_ != caret_) {
-            CRect selection(xOf(std::min(anchor_, caret_)), std::ceil(size_.top) + 2,
-                            xOf(std::max(anchor_, caret_)), std::floor(size_.bottom) - 2);
+            selection = CRect(xOf(std::min(anchor_, caret_)), std::ceil(size_.top) + 2,
+                              xOf(std::max(anchor_, caret_)), std::floor(size_.bottom) - 2);
             selection.bound(textArea);
-            context->setFillColor(kSelectionColor);
+            context->setFillColor(kSelectionBack);
             context->drawRect(selection, kDrawFilled);
         }
     }
     context->setFontColor(fontColor_);
     context->drawString(text_.c_str(), textArea, horiAlign_);
+    if (!selection.isEmpty()) {
+        context->pushClipRect(selection);
+        context->setFontColor(kSelectionText);
+        context->drawString(text_.c_str(), textArea, horiAlign_);
+        context->popClipRect();
+    }
 
     if (editingText_ && anchor_ == caret_) {
         const CCoord x = xOf(caret_);

@@ -270,9 +270,12 @@ TEST_F(TextEditTest, DrawsBackColourBorderTextAndCaret) {
     EXPECT_EQ(frame.pixel(100, 240), kPaper) << "short centred text leaves the left end clear";
 
     startEditing();
-    int highlighted = 0;
+    int highlighted = 0, light = 0;
     for (int x = 98; x < 210; ++x) highlighted += frame.pixel(x, 237).blue > frame.pixel(x, 237).red + 40;
+    for (int y = 236; y < 246; ++y)
+        for (int x = 98; x < 210; ++x) light += frame.pixel(x, y).red > 220 && frame.pixel(x, y).green > 220;
     EXPECT_GT(highlighted, 30) << "the selected text is marked";
+    EXPECT_GT(light, 20) << "and drawn light on it";
     EXPECT_EQ(frame.pixel(100, 240), kPaper) << "and nothing beside it";
     press(VKEY_END);
     EXPECT_EQ(frame.pixel(kInsideX, 237), kPaper) << "no mark once the caret moved";
