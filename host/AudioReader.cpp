@@ -10,17 +10,15 @@
 #include "AnnouncedFrames.h"
 #include "HostError.h"
 #include "SndfileMessage.h"
+#include "StreamSpool.h"
 #include "Text.h"
 
 AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
-    const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw HostError("cannot read '" + path_ + "': " + std::strerror(errno));
     struct stat status {};
     AnnouncedLength announced;
-    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        announced = announcedLength(fd);
-        file_ = sf_open_fd(fd, SFM_READ, &info_, SF_TRUE);
-    } else {
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         // A stream's bytes can be read only once: its header is read ahead
         // and handed on to libsndfile with the rest.
         relay_.emplace(fd, path_, [&](const std::vector<unsigned char>& head) {
@@ -28,7 +26,19 @@ AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
             announced = announcedLength(head, wantedMore);
             return !wantedMore;
         });
+        if (needsSpooling(relay_->head())) {
+            fd = spoolToTemporaryFile(relay_->fd(), path_, [this] { return relay_->error(); });
+            relay_.reset();
+        }
+    }
+    if (!relay_) {
+        announced = announcedLength(fd);
+        file_ = sf_open_fd(fd, SFM_READ, &info_, SF_TRUE);
+    } else {
+        // libsndfile takes a stream's sizes at their word or makes one up
+        // (W64); the header's own is the one to go by.
         lengthOpen_ = announced.kind == AnnouncedLength::Kind::LeftOpen;
+        if (announced.kind == AnnouncedLength::Kind::Stated) streamFrames_ = announced.frames;
         file_ = sf_open_fd(relay_->fd(), SFM_READ, &info_, SF_FALSE);
     }
     if (!file_) throw HostError("cannot read '" + path_ + "': " + sndfileMessage(nullptr));
@@ -51,6 +61,7 @@ AudioReader::~AudioReader() { sf_close(file_); }
 
 std::optional<std::uint64_t> AudioReader::frames() const {
     if (lengthOpen_) return std::nullopt;
+    if (streamFrames_) return streamFrames_;
     // libsndfile's mark for a length it cannot know (a stream of unknown size).
     if (info_.frames < 0 || info_.frames == SF_COUNT_MAX) return std::nullopt;
     return static_cast<std::uint64_t>(info_.frames);

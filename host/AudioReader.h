@@ -3,7 +3,8 @@
 // fewer frames than it announces, or whose frames cannot be decoded, is an
 // InputError naming how many frames are missing. A stream (pipe, FIFO,
 // socket, device) whose header holds a placeholder size, as sox and ffmpeg
-// write into a pipe, is read to its end.
+// write into a pipe, is read to its end; one in a format that cannot be read
+// from a pipe (FLAC, CAF) is buffered in a temporary file first.
 #pragma once
 
 #include <sndfile.h>
@@ -39,4 +40,5 @@ private:
     std::uint64_t read_ = 0;  // frames handed out so far
     std::optional<StreamRelay> relay_;  // a stream's way to libsndfile
     bool lengthOpen_ = false;           // the stream's header does not know its length
+    std::optional<std::uint64_t> streamFrames_;  // the length a stream's header states
 };
