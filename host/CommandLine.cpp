@@ -106,8 +106,9 @@ Options parseCommandLine(const std::vector<std::string>& args) {
         case Command::Render:
             if (count != 3) throw UsageError("render takes PLUGIN IN OUT");
             options.plugin = positional[0];
-            options.input = positional[1];
-            options.output = positional[2];
+            // "-" is the usual name for standard input and output.
+            options.input = positional[1] == "-" ? "/dev/stdin" : positional[1];
+            options.output = positional[2] == "-" ? "/dev/stdout" : positional[2];
             break;
         case Command::Demo:
             if (count > 2) throw UsageError("demo takes at most PLUGIN and OUTDIR");
@@ -146,7 +147,7 @@ files through it, without a DAW.
       block at a time. IN may be at 8000 to 768000 Hz. A mono file feeds every
       plug-in input; a stereo file feeds inputs 1, 2, 1, 2, ... (a mono
       plug-in gets the average). Reports the time spent in processReplacing
-      and the real-time factor.
+      and the real-time factor. IN or OUT "-" is standard input or output.
       --set NAME_OR_INDEX=VALUE  set a parameter (0..1) before rendering;
                            names match trimmed and ignoring case; repeatable
       --state FILE         first restore the plug-in's state chunk from FILE

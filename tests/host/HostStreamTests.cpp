@@ -121,6 +121,21 @@ TEST_F(StreamedInput, FilesOfEveryFormatPipedInAreRenderedWholeOrRefusedWhenCut)
     EXPECT_EQ(readFile(out), "old");
 }
 
+// "-" names standard input and output: sound in through one pipe and out
+// through another, the report on stderr.
+TEST_F(StreamedInput, DashIsStandardInputAndOutput) {
+    FILE* stream = popen("sox -n -r 44100 -c 2 -t wav - synth 0.5 sine 440 2>/dev/null", "r");
+    ASSERT_TRUE(stream);
+    const RunResult r = HostProcess({"render", ARLO_PLUGIN, "-", "-", "--tail", "0"}, {}, "",
+                                    PassedDescriptor{fileno(stream), STDIN_FILENO})
+                            .wait(60);
+    pclose(stream);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("wrote /dev/stdout: 2 channels, 44100 Hz", 0), 0u) << r.err;
+    writeFile(out, r.out);
+    EXPECT_EQ(readAudioFile(out).frames(), 22050u);
+}
+
 // A render refused after the stream was opened ends although the writer
 // would go on for ever.
 TEST_F(StreamedInput, AnEndlessStreamDoesNotKeepARefusedRenderWaiting) {
