@@ -127,6 +127,19 @@ TEST_F(EditorInHostTest, RenamingGivesTheKeyboardBackToTheHost) {
     EXPECT_EQ(programName(), "Pluck");
 }
 
+// Keys typed right after Return, before the window had given the keyboard
+// back, still reach the host: space right after a rename starts playing.
+TEST_F(EditorInHostTest, KeysTypedRightAfterARenameReachTheHost) {
+    ASSERT_TRUE(open(parent));
+    XSelectInput(host->get(), parent, KeyPressMask);
+    focus(parent);
+    clickNameField();
+    XDOTOOL("key", "--delay", "0", "Q", "Return", "space");  // all three queued before the next idle
+    ASSERT_TRUE(idleUntil([this] { return focusedWindow() == parent; }));
+    EXPECT_EQ(programName(), "Q");
+    EXPECT_TRUE(idleUntil([this] { return hostKeyPress() == XK_space; })) << "the space went to the host";
+}
+
 // The host hides its window (rather than closing the editor) mid-rename:
 // the keyboard went with it, so the rename ends as a click elsewhere ends
 // it, and once shown again a click in the field renames again.

@@ -274,11 +274,53 @@ private:
         // Gives the symbol with Shift and Caps Lock applied: 'A', not 'a'.
         XLookupString(&event, text, sizeof text, &keysym, nullptr);
         std::optional<VstKeyCode> code = translateX11Key(keysym, event.state);
-        if (!code) return;
-        if (event.type == KeyPress)
-            owner_.platformKeyDown(*code);
-        else
-            owner_.platformKeyUp(*code);
+        bool handled = false;
+        if (code) {
+            std::shared_ptr<bool> alive = alive_;  // the owner may close us while it handles the key
+            handled = event.type == KeyPress ? owner_.platformKeyDown(*code) : owner_.platformKeyUp(*code);
+            if (!*alive || window_ == None) return;
+        }
+        if (!handled && !holdsFocus_) passOn(event);
+    }
+
+    // A key typed just after we gave the keyboard back (space right after
+    // the Return that ended a rename) was on its way to us already: it goes
+    // where the server would have sent it a moment later, to the first window
+    // from our parent up to the focus window that anybody takes such keys on,
+    // or to the focus window when it does not hold ours.
+    void passOn(XKeyEvent event) {
+        Display* dpy = display_->get();
+        const long mask = event.type == KeyPress ? KeyPressMask : KeyReleaseMask;
+        const Window focus = focusedWindow();
+        if (focus == None || focus == window_) return;
+        Window target = None, below = window_;
+        for (Window window = parent_; window != None;) {
+            XWindowAttributes attributes;
+            if (!XGetWindowAttributes(dpy, window, &attributes)) return;
+            if (attributes.all_event_masks & mask) {
+                target = window;
+                break;
+            }
+            if ((attributes.do_not_propagate_mask & mask) || window == focus) return;
+            Window root = None, up = None;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            if (!XQueryTree(dpy, window, &root, &up, &children, &count)) return;
+            if (children) XFree(children);
+            below = window;
+            window = up == root ? None : up;
+        }
+        if (target == None) {
+            if (focus == PointerRoot) return;
+            target = focus;  // not above ours: the keyboard went elsewhere
+            below = None;
+        }
+        Window unused = None;
+        XTranslateCoordinates(dpy, window_, target, event.x, event.y, &event.x, &event.y, &unused);
+        event.window = target;
+        event.subwindow = below;
+        XSendEvent(dpy, target, False, mask, reinterpret_cast<XEvent*>(&event));
+        XFlush(dpy);
     }
 
     // The focus went elsewhere for good: the host's window was hidden (the
