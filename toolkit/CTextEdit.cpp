@@ -29,6 +29,13 @@ CTextEdit::CTextEdit(const CRect& size, CControlListener* listener, long tag, co
 void CTextEdit::setText(const char* text, std::size_t maxBytes) {
     text_ = utf8text::boundedCopy(text, maxBytes, maxLength_);
     truncate();
+    if (editingText_) {
+        // Replaced from outside (another program chosen meanwhile): editing
+        // goes on over the new text, which Escape now returns to.
+        textBeforeEditing_ = text_;
+        anchor_ = 0;
+        caret_ = text_.size();
+    }
 }
 
 void CTextEdit::truncate() {

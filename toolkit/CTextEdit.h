@@ -33,7 +33,8 @@ public:
 
     // Cut to the maximum length (null counts as empty); no more than
     // maxBytes bytes of `text` are read, so a name in a fixed-size field
-    // needs no terminator. Ends no editing.
+    // needs no terminator. Ends no editing: while editing, the new text is
+    // selected whole and is what Escape returns to.
     void setText(const char* text, std::size_t maxBytes = SIZE_MAX);
     // Copies the text and its terminator: `out` holds getMaxLength() + 1 bytes.
     void getText(char* out) const;

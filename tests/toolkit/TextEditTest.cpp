@@ -173,6 +173,23 @@ TEST_F(TextEditTest, ClickWhileEditingPutsTheCaretWhereItLands) {
     EXPECT_TRUE(listener.events.empty());
 }
 
+// Another program chosen while a name is typed: the field goes on editing
+// the new name, whole and selected; Escape returns to it, never to the old
+// program's name, and no key can split one of its characters.
+TEST_F(TextEditTest, TextSetWhileEditingIsSelectedWholeAndIsWhatEscapeRestores) {
+    startEditingAtTheEnd();
+    frame.type("xyz");
+    edit->setText("\xC3\xA9t\xC3\xA9");  // "été"
+    EXPECT_TRUE(edit->isEditingText());
+    EXPECT_EQ(edit->getSelectedText(), "\xC3\xA9t\xC3\xA9");
+    press(VKEY_END);
+    press(VKEY_BACK);
+    EXPECT_EQ(edit->getString(), "\xC3\xA9t");
+    press(VKEY_ESCAPE);
+    EXPECT_EQ(edit->getString(), "\xC3\xA9t\xC3\xA9");
+    EXPECT_TRUE(listener.events.empty());
+}
+
 TEST_F(TextEditTest, CaretKeysBackspaceAndDelete) {
     startEditingAtTheEnd();
     press(VKEY_LEFT);
