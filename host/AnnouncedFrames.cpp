@@ -104,7 +104,7 @@ AnnouncedLength walkChunks(const Header& file, std::uint64_t offset, const Chunk
         std::array<unsigned char, 24> header{};
         if (!file.read(offset, header.data(), layout.headerBytes)) return kUnknown;
         const std::uint64_t stated = (layout.bigEndian ? big : little)(header.data() + layout.sizeAt, layout.sizeBytes);
-        if (layout.sizeCountsHeader && stated < layout.headerBytes) return kUnknown;
+        if (layout.sizeCountsHeader && stated < layout.headerBytes) return {Kind::Damaged, 0};
         const Chunk chunk{header.data(), offset + layout.headerBytes,
                           layout.sizeCountsHeader ? stated - layout.headerBytes : stated};
         if (const Answer said = visit(chunk)) return *said;

@@ -14,6 +14,7 @@ struct AnnouncedLength {
         Unknown,   // not a container known here, compressed data, or bytes missing
         Stated,    // `frames`
         LeftOpen,  // a placeholder size, from a writer that could not seek back to fill it in
+        Damaged,   // a chunk smaller than its own header, which no reader can follow
     };
     Kind kind = Kind::Unknown;
     std::uint64_t frames = 0;

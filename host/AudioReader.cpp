@@ -32,6 +32,12 @@ AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
         }
     }
     if (!relay_) {
+        try {
+            completeCafFromPipe(fd, path_, false);  // a file saved from a pipe
+        } catch (...) {
+            close(fd);
+            throw;
+        }
         announced = announcedLength(fd);
         file_ = sf_open_fd(fd, SFM_READ, &info_, SF_TRUE);
     } else {
@@ -40,6 +46,12 @@ AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
         lengthOpen_ = announced.kind == AnnouncedLength::Kind::LeftOpen;
         if (announced.kind == AnnouncedLength::Kind::Stated) streamFrames_ = announced.frames;
         file_ = sf_open_fd(relay_->fd(), SFM_READ, &info_, SF_FALSE);
+    }
+    if (announced.kind == AnnouncedLength::Kind::Damaged) {
+        if (file_) sf_close(file_);
+        // sox writes W64 so into a pipe, its header twice over.
+        throw InputError("input '" + path_ + "' is damaged: a chunk in its header is smaller than its own header" +
+                         (relay_ ? " (sox streams W64 so; stream WAV instead)" : ""));
     }
     if (!file_) throw HostError("cannot read '" + path_ + "': " + sndfileMessage(nullptr));
     if (info_.channels <= 0 || info_.samplerate <= 0) {

@@ -157,13 +157,18 @@ bool writesToStandardOutput(const Options& options) {
 
 int runRender(const Options& options, std::ostream& stdOut, std::ostream& err) {
     std::ostream& out = writesToStandardOutput(options) ? err : stdOut;
-    AudioReader input(options.input);
-    checkInput(input, options.input);
+    if (isOpenAs(options.output, STDOUT_FILENO) && isatty(STDOUT_FILENO))
+        throw HostError("the output '" + options.output +
+                        "' is standard output, which is a terminal; pipe it into a program or name a file");
+    // Everything that can be checked without the input comes first: a
+    // stream may have to be read whole before its first frame is known.
+    refuseOverwriting(options);
     std::optional<std::vector<std::uint8_t>> state;
     if (!options.loadState.empty()) state = readStateFile(options.loadState);
-    refuseOverwriting(options);
-
     auto plugin = PluginInstance::load(options.plugin);
+
+    AudioReader input(options.input);
+    checkInput(input, options.input);
     plugin->configure(input.sampleRate(), options.blockSize);
     if ((state || !options.saveState.empty()) && !plugin->hasFlag(effFlagsProgramChunks))
         throw HostError("'" + options.plugin + "' does not save its state as a chunk (no effFlagsProgramChunks)");

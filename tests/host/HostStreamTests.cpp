@@ -121,6 +121,44 @@ TEST_F(StreamedInput, FilesOfEveryFormatPipedInAreRenderedWholeOrRefusedWhenCut)
     EXPECT_EQ(readFile(out), "old");
 }
 
+// What sox and ffmpeg really write into a pipe: FLAC, ffmpeg's CAF (its data
+// size "up to the end") and W64 render whole. sox writes CAF and W64 with its
+// header twice, the first time with no sound: refused, never rendered as
+// silence or with its header as sound.
+TEST_F(StreamedInput, WhatSoxAndFfmpegStreamInFormatsThatSeekRendersWholeOrIsRefused) {
+    const std::string ffmpeg = "ffmpeg -f lavfi -i sine=d=0.5:r=44100 -ac 2 -f ";
+    const std::string sox = "sox -n -r 44100 -c 2 -t ";
+    for (const std::string& writer : {ffmpeg + "flac -", ffmpeg + "caf -", ffmpeg + "w64 -",
+                                      sox + "flac - synth 0.5 sine 440"}) {
+        const RunResult r = renderStream(writer, out);
+        EXPECT_EQ(r.status, 0) << writer << ": " << r.err;
+        EXPECT_EQ(readAudioFile(out).frames(), 22050u) << writer;
+    }
+    writeFile(out, "old");
+    RunResult r = renderStream(sox + "caf - synth 0.5 sine 440", out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "corvane-host: input '/dev/stdin' is damaged: its header comes twice, the first time with no "
+                     "sound in it (sox streams CAF so; stream WAV instead)\n");
+    r = renderStream(sox + "w64 - synth 0.5 sine 440", out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "corvane-host: input '/dev/stdin' is damaged: a chunk in its header is smaller than its own "
+                     "header (sox streams W64 so; stream WAV instead)\n");
+    EXPECT_EQ(readFile(out), "old");
+}
+
+// A stream that must be read whole first is not read at all when the
+// render cannot happen anyway: an endless one would fill the disk.
+TEST_F(StreamedInput, AnEndlessFlacStreamIsNotBufferedForAPluginThatCannotLoad) {
+    FILE* endless = popen("sox -n -r 44100 -c 2 -t flac - synth sine 440 2>/dev/null", "r");
+    ASSERT_TRUE(endless);
+    const RunResult r = HostProcess({"render", dir.path("missing.so"), "-", out}, {}, "",
+                                    PassedDescriptor{fileno(endless), STDIN_FILENO})
+                            .wait(20);
+    pclose(endless);  // sox ends as its pipe closes
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("missing.so"), std::string::npos) << r.err;
+}
+
 // "-" names standard input and output: sound in through one pipe and out
 // through another, the report on stderr.
 TEST_F(StreamedInput, DashIsStandardInputAndOutput) {
@@ -134,6 +172,19 @@ TEST_F(StreamedInput, DashIsStandardInputAndOutput) {
     EXPECT_EQ(r.err.rfind("wrote /dev/stdout: 2 channels, 44100 Hz", 0), 0u) << r.err;
     writeFile(out, r.out);
     EXPECT_EQ(readAudioFile(out).frames(), 22050u);
+
+    // A terminal is no place for a WAV file.
+    const std::string in = dir.path("in.wav");
+    writeFloatWav(in, testAudio(2, 0.1));
+    const std::string command = "script -qec '" + std::string(CORVANE_HOST_EXE) + " render " + ARLO_PLUGIN + " " + in +
+                                " -' /dev/null";
+    FILE* terminal = popen(command.c_str(), "r");
+    ASSERT_TRUE(terminal);
+    std::string shown;
+    for (int c; (c = std::fgetc(terminal)) != EOF;) shown += static_cast<char>(c);
+    EXPECT_NE(pclose(terminal), 0);
+    EXPECT_NE(shown.find("is standard output, which is a terminal"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("RIFF"), std::string::npos);
 }
 
 // A render refused after the stream was opened ends although the writer
