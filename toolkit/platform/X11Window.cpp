@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "toolkit/CButtonState.h"
 #include "toolkit/platform/PlatformWindow.h"
@@ -280,41 +281,52 @@ private:
             handled = event.type == KeyPress ? owner_.platformKeyDown(*code) : owner_.platformKeyUp(*code);
             if (!*alive || window_ == None) return;
         }
-        if (!handled && !holdsFocus_) passOn(event);
+        // Keys that arrive after we gave the keyboard back, and shortcuts
+        // declined while we hold it, are the host's.
+        if (!handled && (!holdsFocus_ || isShortcut(event.state, code))) passOn(event);
     }
 
-    // A key typed just after we gave the keyboard back (space right after
-    // the Return that ended a rename) was on its way to us already: it goes
-    // where the server would have sent it a moment later, to the first window
-    // from our parent up to the focus window that anybody takes such keys on,
-    // or to the focus window when it does not hold ours.
+    static bool isShortcut(unsigned int state, const std::optional<VstKeyCode>& code) {
+        return (state & (ControlMask | Mod1Mask)) || (code && code->virt >= VKEY_F1 && code->virt <= VKEY_F12);
+    }
+
+    // Sends a key where the server would have sent it had we not taken it:
+    // to the first window from our parent up to the focus window (or up to
+    // the root, while the focus is ours) that anybody takes such keys on, or
+    // straight to the focus window when it does not hold ours. (A key typed just after we gave the keyboard back,
+    // space right after the Return that ended a rename, was on its way to
+    // us already.)
     void passOn(XKeyEvent event) {
         Display* dpy = display_->get();
         const long mask = event.type == KeyPress ? KeyPressMask : KeyReleaseMask;
         const Window focus = focusedWindow();
-        if (focus == None || focus == window_) return;
-        Window target = None, below = window_;
+        if (focus == None) return;
+        // Our ancestors, nearest first, up to the window below the root.
+        std::vector<Window> above;
         for (Window window = parent_; window != None;) {
-            XWindowAttributes attributes;
-            if (!XGetWindowAttributes(dpy, window, &attributes)) return;
-            if (attributes.all_event_masks & mask) {
-                target = window;
-                break;
-            }
-            if ((attributes.do_not_propagate_mask & mask) || window == focus) return;
+            above.push_back(window);
             Window root = None, up = None;
             Window* children = nullptr;
             unsigned int count = 0;
             if (!XQueryTree(dpy, window, &root, &up, &children, &count)) return;
             if (children) XFree(children);
-            below = window;
             window = up == root ? None : up;
         }
-        if (target == None) {
-            if (focus == PointerRoot) return;
-            target = focus;  // not above ours: the keyboard went elsewhere
-            below = None;
+        // With the focus ours (a shortcut while we take keys), any ancestor may take it.
+        const bool focusAbove = focus == PointerRoot || focus == window_ ||
+                                std::find(above.begin(), above.end(), focus) != above.end();
+        Window target = focusAbove ? None : focus, below = focusAbove ? window_ : None;
+        for (std::size_t i = 0; focusAbove && i < above.size(); ++i) {
+            XWindowAttributes attributes;
+            if (!XGetWindowAttributes(dpy, above[i], &attributes)) return;
+            if (attributes.all_event_masks & mask) {
+                target = above[i];
+                break;
+            }
+            if ((attributes.do_not_propagate_mask & mask) || above[i] == focus) return;
+            below = above[i];
         }
+        if (target == None) return;
         Window unused = None;
         XTranslateCoordinates(dpy, window_, target, event.x, event.y, &event.x, &event.y, &unused);
         event.window = target;
