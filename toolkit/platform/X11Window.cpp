@@ -293,25 +293,16 @@ private:
     // Sends a key where the server would have sent it had we not taken it:
     // to the first window from our parent up to the focus window (or up to
     // the root, while the focus is ours) that anybody takes such keys on, or
-    // straight to the focus window when it does not hold ours. (A key typed just after we gave the keyboard back,
-    // space right after the Return that ended a rename, was on its way to
-    // us already.)
+    // straight to the focus window when it does not hold ours. (A key typed
+    // just after we gave the keyboard back, space right after the Return
+    // that ended a rename, was on its way to us already.)
     void passOn(XKeyEvent event) {
         Display* dpy = display_->get();
         const long mask = event.type == KeyPress ? KeyPressMask : KeyReleaseMask;
         const Window focus = focusedWindow();
         if (focus == None) return;
-        // Our ancestors, nearest first, up to the window below the root.
-        std::vector<Window> above;
-        for (Window window = parent_; window != None;) {
-            above.push_back(window);
-            Window root = None, up = None;
-            Window* children = nullptr;
-            unsigned int count = 0;
-            if (!XQueryTree(dpy, window, &root, &up, &children, &count)) return;
-            if (children) XFree(children);
-            window = up == root ? None : up;
-        }
+        const std::vector<Window> above = ancestors();
+        if (above.empty()) return;
         // With the focus ours (a shortcut while we take keys), any ancestor may take it.
         const bool focusAbove = focus == PointerRoot || focus == window_ ||
                                 std::find(above.begin(), above.end(), focus) != above.end();
@@ -391,23 +382,29 @@ private:
     // window manager the ancestor just below the root. Hosts often embed us in
     // inner windows that ignore keys; their top-level window takes them.
     Window hostTopLevel() {
-        Display* dpy = display_->get();
-        const Atom wmState = XInternAtom(dpy, "WM_STATE", True);
-        Window client = None, belowRoot = None;
+        const std::vector<Window> above = ancestors();
+        if (above.empty()) return parent_;
+        const Atom wmState = XInternAtom(display_->get(), "WM_STATE", True);
+        Window client = None;
+        for (Window window : above)
+            if (wmState != None && hasProperty(window, wmState)) client = window;
+        return client != None ? client : above.back();
+    }
+
+    // Our parent and its ancestors, nearest first, up to the window just
+    // below the root; empty when the server cannot tell.
+    std::vector<Window> ancestors() {
+        std::vector<Window> above;
         for (Window window = parent_; window != None;) {
+            above.push_back(window);
             Window root = None, up = None;
             Window* children = nullptr;
             unsigned int count = 0;
-            if (!XQueryTree(dpy, window, &root, &up, &children, &count)) return parent_;
+            if (!XQueryTree(display_->get(), window, &root, &up, &children, &count)) return {};
             if (children) XFree(children);
-            if (wmState != None && hasProperty(window, wmState)) client = window;
-            if (up == root || up == None) {
-                belowRoot = window;
-                break;
-            }
-            window = up;
+            window = up == root ? None : up;
         }
-        return client != None ? client : belowRoot;
+        return above;
     }
 
     bool hasProperty(Window window, Atom property) {
