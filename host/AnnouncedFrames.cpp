@@ -7,9 +7,13 @@
 #include <optional>
 #include <span>
 
+#include "HeaderBytes.h"
+
 namespace {
 
 using Kind = AnnouncedLength::Kind;
+using headerbytes::big;
+using headerbytes::little;
 constexpr AnnouncedLength kUnknown{};
 constexpr int kMaxChunks = 1000;  // a damaged file must not keep us walking
 constexpr std::uint16_t kPcm = 1, kFloat = 3, kALaw = 6, kMuLaw = 7, kExtensible = 0xFFFE;
@@ -44,18 +48,6 @@ constexpr Placeholder kAuOpen[]{
 constexpr Placeholder kW64Open[]{
     {0x7FFFFFFFFFFFFFFF - 24, false, true},  // ffmpeg
 };
-
-std::uint64_t little(const unsigned char* bytes, int count) {
-    std::uint64_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[i];
-    return value;
-}
-
-std::uint64_t big(const unsigned char* bytes, int count) {
-    std::uint64_t value = 0;
-    for (int i = 0; i < count; ++i) value = value << 8 | bytes[i];
-    return value;
-}
 
 bool is(const unsigned char* bytes, const char* tag) { return std::memcmp(bytes, tag, 4) == 0; }
 

@@ -43,8 +43,7 @@ AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
     } else {
         // libsndfile takes a stream's sizes at their word or makes one up
         // (W64); the header's own is the one to go by.
-        lengthOpen_ = announced.kind == AnnouncedLength::Kind::LeftOpen;
-        if (announced.kind == AnnouncedLength::Kind::Stated) streamFrames_ = announced.frames;
+        streamLength_ = announced;
         file_ = sf_open_fd(relay_->fd(), SFM_READ, &info_, SF_FALSE);
     }
     if (announced.kind == AnnouncedLength::Kind::Damaged) {
@@ -72,8 +71,8 @@ AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
 AudioReader::~AudioReader() { sf_close(file_); }
 
 std::optional<std::uint64_t> AudioReader::frames() const {
-    if (lengthOpen_) return std::nullopt;
-    if (streamFrames_) return streamFrames_;
+    if (streamLength_.kind == AnnouncedLength::Kind::LeftOpen) return std::nullopt;
+    if (streamLength_.kind == AnnouncedLength::Kind::Stated) return streamLength_.frames;
     // libsndfile's mark for a length it cannot know (a stream of unknown size).
     if (info_.frames < 0 || info_.frames == SF_COUNT_MAX) return std::nullopt;
     return static_cast<std::uint64_t>(info_.frames);

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "AnnouncedFrames.h"
 #include "AudioFile.h"
 #include "StreamRelay.h"
 
@@ -39,6 +40,5 @@ private:
     SNDFILE* file_ = nullptr;
     std::uint64_t read_ = 0;  // frames handed out so far
     std::optional<StreamRelay> relay_;  // a stream's way to libsndfile
-    bool lengthOpen_ = false;           // the stream's header does not know its length
-    std::optional<std::uint64_t> streamFrames_;  // the length a stream's header states
+    AnnouncedLength streamLength_;      // what a stream's header says of its length
 };

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "HeaderBytes.h"
 #include "HostError.h"
 
 namespace {
@@ -29,12 +30,6 @@ int unnamedFile(const std::string& folder) {
     return fd;
 }
 
-std::uint64_t bigEndian(const unsigned char* bytes, int count) {
-    std::uint64_t value = 0;
-    for (int i = 0; i < count; ++i) value = value << 8 | bytes[i];
-    return value;
-}
-
 }  // namespace
 
 // A CAF written into a pipe cannot have its data size filled in at the end:
@@ -52,7 +47,7 @@ void completeCafFromPipe(int fd, const std::string& name, bool fillIn) {
     for (std::uint64_t i = 0; i < kMaxChunks && offset + 12 <= fileSize; ++i) {
         unsigned char header[12];  // type, then a signed 64-bit big-endian size
         if (pread(fd, header, sizeof header, static_cast<off_t>(offset)) != static_cast<ssize_t>(sizeof header)) return;
-        const std::uint64_t size = bigEndian(header + 4, 8), body = offset + 12;
+        const std::uint64_t size = headerbytes::big(header + 4, 8), body = offset + 12;
         if (std::memcmp(header, "data", 4) == 0) {
             const std::uint64_t rest = fileSize - body;
             unsigned char next[4] = {};
